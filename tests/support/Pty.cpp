@@ -1,0 +1,77 @@
+#include "support/Pty.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace kvt::test {
+
+Pty::Pty() {
+    char name[256] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    if (openpty(&master_, &keepSlave_, name, &raw, nullptr) != 0) {
+        throw std::runtime_error("openpty failed");
+    }
+    slavePath_ = name;
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+Pty::~Pty() {
+    closeMaster();
+    if (keepSlave_ >= 0) {
+        close(keepSlave_);
+    }
+}
+
+void Pty::write(const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else {
+            pollfd entry{master_, POLLOUT, 0};
+            poll(&entry, 1, 100);
+        }
+    }
+}
+
+std::vector<std::uint8_t> Pty::read(std::size_t count, std::chrono::milliseconds timeout) {
+    std::vector<std::uint8_t> out;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (out.size() < count) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        pollfd entry{master_, POLLIN, 0};
+        if (poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
+            continue;
+        }
+        std::uint8_t buffer[4096];
+        const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - out.size()));
+        if (n > 0) {
+            out.insert(out.end(), buffer, buffer + n);
+        }
+    }
+    return out;
+}
+
+void Pty::closeMaster() {
+    if (master_ >= 0) {
+        close(master_);
+        master_ = -1;
+    }
+    if (keepSlave_ >= 0) {
+        close(keepSlave_);
+        keepSlave_ = -1;
+    }
+}
+
+}  // namespace kvt::test

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kvt::test {
+
+// A pseudo-terminal pair: the code under test opens slavePath() as its serial device, the test
+// plays the controller on the master side.
+class Pty {
+  public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    const std::string& slavePath() const { return slavePath_; }
+    int masterFd() const { return master_; }
+
+    void write(const std::vector<std::uint8_t>& bytes);
+    // Reads until `count` bytes arrived or the time-out passed.
+    std::vector<std::uint8_t> read(std::size_t count, std::chrono::milliseconds timeout);
+    // Closes the master: the slave side sees the device gone.
+    void closeMaster();
+
+  private:
+    int master_ = -1;
+    int keepSlave_ = -1;  // keeps the slave alive between opens by the code under test
+    std::string slavePath_;
+};
+
+}  // namespace kvt::test
