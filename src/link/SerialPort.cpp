@@ -274,12 +274,17 @@ SerialPort::WaitResult SerialPort::waitReadable(FdWakeup& wakeup,
     if ((entries[1].revents & POLLIN) != 0) {
         wakeup.consume();
     }
-    if ((entries[0].revents & POLLIN) != 0) {
-        return WaitResult::Readable;
-    }
     if ((entries[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        // A hung-up line stays "readable" for ever; only bytes still queued count.
+        int queued = 0;
+        if (::ioctl(fd, FIONREAD, &queued) == 0 && queued > 0) {
+            return WaitResult::Readable;
+        }
         noteFailure(EIO);
         return WaitResult::Gone;
+    }
+    if ((entries[0].revents & POLLIN) != 0) {
+        return WaitResult::Readable;
     }
     return WaitResult::Woken;
 }

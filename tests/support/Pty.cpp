@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -61,6 +62,21 @@ std::vector<std::uint8_t> Pty::read(std::size_t count, std::chrono::milliseconds
         }
     }
     return out;
+}
+
+bool Pty::waitQueued(int count, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(keepSlave_, FIONREAD, &queued) == 0 && queued >= count) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        pollfd entry{keepSlave_, POLLIN, 0};
+        poll(&entry, 1, 5);
+    }
 }
 
 void Pty::closeMaster() {

@@ -22,6 +22,8 @@ class Pty {
     void write(const std::vector<std::uint8_t>& bytes);
     // Reads until `count` bytes arrived or the time-out passed.
     std::vector<std::uint8_t> read(std::size_t count, std::chrono::milliseconds timeout);
+    // Waits until the kernel has moved bytes written on the master to the terminal's input queue.
+    bool waitQueued(int count, std::chrono::milliseconds timeout = std::chrono::seconds(2));
     // Closes the master: the slave side sees the device gone.
     void closeMaster();
 
