@@ -19,12 +19,15 @@ LinkHarness::~LinkHarness() {
 }
 
 void LinkHarness::startThreads() {
-    workers_->start({[this] { threads_->MainCtrlThread(); }, {},
+    workers_->start({[this] { threads_->MainCtrlThread(); },
+                     {},
                      [this] { threads_->WriteComThread(); },
                      [this] { threads_->ReadComThread(); }});
 }
 
-void LinkHarness::stopThreads() { workers_->stop(); }
+void LinkHarness::stopThreads() {
+    workers_->stop();
+}
 
 bool LinkHarness::open(const std::string& path, int baudCode) {
     port_->setDeviceOverride(path);

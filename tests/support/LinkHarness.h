@@ -18,7 +18,7 @@ namespace kvt::test {
 // The link with its three threads, a recording trace and either real or manual time, plus the
 // engine's side of an exchange as the action engine drives it.
 class LinkHarness {
-public:
+  public:
     enum class Time { Real, Manual };
 
     explicit LinkHarness(Time time = Time::Real, LinkTiming timing = {});
@@ -59,7 +59,7 @@ public:
         return true;
     }
 
-private:
+  private:
     SteadyTickSource steady_;
     ManualTickSource manual_;
     RecordingTrace trace_;

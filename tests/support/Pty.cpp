@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace kvt::test {
@@ -15,9 +16,11 @@ Pty::Pty() {
     char name[256] = {};
     termios raw{};
     cfmakeraw(&raw);
-    if (openpty(&master_, &keepSlave_, name, &raw, nullptr) != 0) {
+    int master = -1;
+    if (openpty(&master, &keepSlave_, name, &raw, nullptr) != 0) {
         throw std::runtime_error("openpty failed");
     }
+    master_ = master;
     slavePath_ = name;
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
@@ -32,11 +35,17 @@ Pty::~Pty() {
 void Pty::write(const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        const int fd = master_.load();
+        if (fd < 0) {
+            return;
+        }
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            return;
         } else {
-            pollfd entry{master_, POLLOUT, 0};
+            pollfd entry{fd, POLLOUT, 0};
             poll(&entry, 1, 100);
         }
     }
@@ -51,12 +60,16 @@ std::vector<std::uint8_t> Pty::read(std::size_t count, std::chrono::milliseconds
         if (left.count() <= 0) {
             break;
         }
-        pollfd entry{master_, POLLIN, 0};
+        const int fd = master_.load();
+        if (fd < 0) {
+            break;
+        }
+        pollfd entry{fd, POLLIN, 0};
         if (poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
             continue;
         }
         std::uint8_t buffer[4096];
-        const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - out.size()));
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - out.size()));
         if (n > 0) {
             out.insert(out.end(), buffer, buffer + n);
         }
@@ -80,9 +93,9 @@ bool Pty::waitQueued(int count, std::chrono::milliseconds timeout) {
 }
 
 void Pty::closeMaster() {
-    if (master_ >= 0) {
-        close(master_);
-        master_ = -1;
+    const int master = master_.exchange(-1);
+    if (master >= 0) {
+        close(master);
     }
     if (keepSlave_ >= 0) {
         close(keepSlave_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -28,7 +29,7 @@ class Pty {
     void closeMaster();
 
   private:
-    int master_ = -1;
+    std::atomic<int> master_{-1};
     int keepSlave_ = -1;  // keeps the slave alive between opens by the code under test
     std::string slavePath_;
 };

@@ -1,0 +1,109 @@
+#include "support/EngineHarness.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+namespace kvt::test {
+
+std::size_t requestLength(std::uint8_t code) {
+    return code == 0x74 ? 13 : 4;
+}
+
+EngineHarness::EngineHarness(Config config) : records_(std::make_unique<Records>()) {
+    DeviceSession::Options options;
+    options.timing = config.timing;
+    options.testMode = config.testMode;
+    if (config.manualTime) {
+        options.ticks = &ticks_;
+    }
+    session_ = std::make_unique<DeviceSession>(*records_, trace_, notifier_, strings_, options);
+    session_->port().setDeviceOverride(pty_.slavePath());
+    ticks_.onAdvance([this] { session_->link().wakeAll(); });
+    peer_ = std::thread([this] { serve(); });
+}
+
+EngineHarness::~EngineHarness() {
+    stop();
+    stop_ = true;
+    peer_.join();
+}
+
+void EngineHarness::setScript(Script script) {
+    std::lock_guard lock(mutex_);
+    script_ = std::move(script);
+}
+
+void EngineHarness::start() {
+    session_->start();
+}
+void EngineHarness::stop() {
+    session_->stop();
+}
+
+std::vector<std::vector<std::uint8_t>> EngineHarness::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool EngineHarness::run(std::uint32_t bits, int code) {
+    engine().post(bits);
+    return notifier_.waitFor(code);
+}
+
+bool EngineHarness::waitIdle(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (engine().commandWord() != 0 || engine().step() != 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void EngineHarness::serve() {
+    std::vector<std::uint8_t> pending;
+    while (!stop_) {
+        const int fd = pty_.masterFd();
+        if (fd < 0) {
+            return;
+        }
+        pollfd entry{fd, POLLIN, 0};
+        if (poll(&entry, 1, 20) <= 0 || (entry.revents & POLLIN) == 0) {
+            continue;
+        }
+        std::uint8_t buffer[256];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            continue;
+        }
+        pending.insert(pending.end(), buffer, buffer + n);
+        // Drop bytes in front of a request start, then serve whole requests.
+        while (!pending.empty()) {
+            if (pending[0] != 0x02) {
+                pending.erase(pending.begin());
+                continue;
+            }
+            if (pending.size() < 2 || pending.size() < requestLength(pending[1])) {
+                break;
+            }
+            const std::size_t length = requestLength(pending[1]);
+            std::vector<std::uint8_t> request(pending.begin(),
+                                              pending.begin() + static_cast<long>(length));
+            pending.erase(pending.begin(), pending.begin() + static_cast<long>(length));
+            std::vector<std::uint8_t> reply;
+            {
+                std::lock_guard lock(mutex_);
+                requests_.push_back(request);
+                if (script_) {
+                    reply = script_(request);
+                }
+            }
+            if (!reply.empty()) {
+                pty_.write(reply);
+            }
+        }
+    }
+}
+
+}  // namespace kvt::test

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "data/Records.h"
+#include "engine/DeviceSession.h"
+#include "support/Pty.h"
+#include "support/RecordingNotifier.h"
+#include "support/RecordingTrace.h"
+
+namespace kvt::test {
+
+// The engine with its link threads against a scripted controller on a pseudo-terminal. The
+// script sees each complete request (as far as the request length function says) and returns the
+// bytes to answer, or nothing.
+class EngineHarness {
+  public:
+    using Script = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>&)>;
+
+    struct Config {
+        LinkTiming timing{500, 300, 20, 4};  // short reply time-out and retry pause
+        std::uint32_t testMode = 0;
+        bool manualTime = false;
+    };
+
+    explicit EngineHarness(Config config);
+    EngineHarness() : EngineHarness(Config{}) {}
+    ~EngineHarness();
+
+    // Answers requests; the default script answers nothing.
+    void setScript(Script script);
+    void start();
+    void stop();
+
+    Records& records() { return *records_; }
+    RecordingTrace& trace() { return trace_; }
+    RecordingNotifier& notifier() { return notifier_; }
+    DeviceSession& session() { return *session_; }
+    ActionEngine& engine() { return session_->engine(); }
+    Pty& pty() { return pty_; }
+    ManualTickSource& ticks() { return ticks_; }
+
+    // The requests the controller received, in order.
+    std::vector<std::vector<std::uint8_t>> requests() const;
+    // Runs the action bits and waits for a notification code.
+    bool run(std::uint32_t bits, int code);
+    // Waits until the command word is 0 and the engine is at its dispatcher.
+    bool waitIdle(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+  private:
+    void serve();
+
+    Pty pty_;
+    ManualTickSource ticks_;
+    RecordingTrace trace_;
+    RecordingNotifier notifier_;
+    FakeStrings strings_;
+    std::unique_ptr<Records> records_;
+    std::unique_ptr<DeviceSession> session_;
+    mutable std::mutex mutex_;
+    Script script_;
+    std::vector<std::vector<std::uint8_t>> requests_;
+    std::atomic<bool> stop_{false};
+    std::thread peer_;
+};
+
+// Length of a request frame by its command code (the matrix row write is the long one).
+std::size_t requestLength(std::uint8_t code);
+
+}  // namespace kvt::test

@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "engine/ActionEngine.h"
+#include "link/Frame.h"
+#include "support/EngineHarness.h"
+
+namespace kvt {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::EngineHarness;
+using namespace std::chrono_literals;
+
+Bytes dataReply(const Bytes& data) {
+    Bytes out(data.size() + 2);
+    out[0] = STX;
+    std::copy(data.begin(), data.end(), out.begin() + 1);
+    out.back() = ComputeBcc(data);
+    return out;
+}
+
+int lineSpeed(const test::Pty& pty) {
+    termios tio{};
+    tcgetattr(pty.masterFd(), &tio);
+    switch (cfgetospeed(&tio)) {
+        case B19200:
+            return 19200;
+        case B57600:
+            return 57600;
+        default:
+            return 0;
+    }
+}
+
+// A controller with fixed device data that answers only at its own baud rate.
+struct Controller {
+    int baud = 19200;
+    std::uint8_t firmware = 23;
+    std::uint8_t str = 0x81;
+    std::uint8_t ler = 0x39;
+    std::atomic<int> dropNext{0};  // requests left unanswered
+    std::atomic<int> corruptNext{0};
+
+    Bytes answer(const test::Pty& pty, const Bytes& req) {
+        if (lineSpeed(pty) != baud) {
+            return {};
+        }
+        if (dropNext > 0) {
+            --dropNext;
+            return {};
+        }
+        Bytes reply = replyFor(req);
+        if (corruptNext > 0 && !reply.empty()) {
+            --corruptNext;
+            reply.back() ^= 0xFF;
+        }
+        return reply;
+    }
+
+    Bytes replyFor(const Bytes& req) const {
+        switch (req[1]) {
+            case 0x23:
+                return dataReply({firmware});
+            case 0x70:
+                return dataReply({0x12, 0x34, 0x56, 0x00, 0x2A, 0x00, 0x30, 0x39, 0x11, 0x07});
+            case 0x71:
+                return dataReply({0x00, 0x05, 0xA0, 3, 0x21, 0x06, 0x15, 9});
+            case 0x52:
+                return dataReply({0x2D});
+            case 0x54:
+                return dataReply({25});
+            case 0x96:
+                return dataReply({'8', '0', '1', '2', '3', '4', '5', '6', '7', '8'});
+            case 0x98:
+                return dataReply({'A', 'B', 'C', ' ', ' ', ' ', ' ', ' ', ' ', ' '});
+            case 0x6c:
+                return dataReply({str});
+            case 0x6e:
+                return dataReply({ler});
+            default:
+                return {};
+        }
+    }
+};
+
+class ActionEngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        h.setScript([this](const Bytes& req) { return controller.answer(h.pty(), req); });
+        h.start();
+    }
+
+    std::vector<std::uint8_t> requestCodes() const {
+        std::vector<std::uint8_t> out;
+        for (const auto& r : h.requests()) {
+            out.push_back(r[1]);
+        }
+        return out;
+    }
+
+    Controller controller;
+    EngineHarness h;
+};
+
+TEST_F(ActionEngineTest, TheBaudRateTestRunsFirstAndOpensThePortAt19200) {
+    ASSERT_TRUE(h.run(cmd::kReadDeviceInfo, notify::kDeviceInfoRead));
+    EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::Baud19200);
+    EXPECT_TRUE(h.trace().contains(" Send Baudrate Test "));
+    EXPECT_TRUE(h.trace().contains(" Baudrate Test successfull "));
+    EXPECT_TRUE(h.trace().contains("THREAD_CMD: 0x10080 "));
+    EXPECT_EQ(requestCodes().front(), 0x23);
+    EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kDeviceInfoRead}));
+    EXPECT_TRUE(h.waitIdle());
+}
+
+TEST_F(ActionEngineTest, TheBaudRateTestMovesOnTo57600) {
+    controller.baud = 57600;
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::Baud57600);
+    EXPECT_TRUE(h.trace().contains(" Init Com Port, ok with Baudrate: 19200"));
+    EXPECT_TRUE(h.trace().contains(" Init Com Port, ok with Baudrate: 57600"));
+    EXPECT_EQ(h.trace().count(" Send Baudrate Test "), 2);
+}
+
+TEST_F(ActionEngineTest, NoAnswerAtAnyRateEndsWithNotification7) {
+    controller.baud = 0;
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kBaudrateFailed));
+    EXPECT_TRUE(h.waitIdle());
+    EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::BaudUnknown);
+    EXPECT_EQ(h.engine().commandWord(), 0u);
+    EXPECT_FALSE(h.session().port().isOpen());
+    EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 2);
+    EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kBaudrateFailed}));
+}
+
+TEST_F(ActionEngineTest, AnOldFirmwareIsRefusedWithOneMessage) {
+    controller.firmware = 2;
+    h.engine().post(cmd::kReadDeviceInfo);
+    ASSERT_TRUE(h.waitIdle());
+    std::this_thread::sleep_for(50ms);  // a looping engine would show more boxes meanwhile
+    const auto boxes = h.notifier().boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Controller Firmware must be greater 2");
+    EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::BaudUnknown);
+    EXPECT_TRUE(h.notifier().codes().empty());
+    EXPECT_EQ(h.records().deviceInfo.firmwareVersion, 2);
+}
+
+TEST_F(ActionEngineTest, ReadDeviceInfoDecodesEveryField) {
+    controller.firmware = 6;
+    ASSERT_TRUE(h.run(cmd::kReadDeviceInfo, notify::kDeviceInfoRead));
+    const DeviceInfo& d = h.records().deviceInfo;
+    EXPECT_EQ(std::vector<int>(std::begin(d.partNumberDigits), std::end(d.partNumberDigits)),
+              (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(d.partNumberSuffix, 0x2A);
+    EXPECT_EQ(d.serialNumber, 12345);
+    EXPECT_EQ(d.productionYear, 0x11);
+    EXPECT_EQ(d.productionWeek, 0x07);
+    EXPECT_EQ(d.operationMinutes, 1440);
+    EXPECT_EQ(d.calibrationCounter, 3);
+    EXPECT_EQ(d.calibrationYear, 0x21);
+    EXPECT_EQ(d.calibrationStatus, 9);
+    EXPECT_EQ(d.moduleTemperature, -5);
+    EXPECT_EQ(d.calibrationTemperature, 25);
+    EXPECT_EQ(d.firmwareVersion, 6);
+    EXPECT_TRUE(d.valid());
+    EXPECT_EQ(d.partNumberText1[0], 0) << "firmware 6 has no textual part number";
+    EXPECT_EQ(requestCodes(), (std::vector<std::uint8_t>{0x23, 0x70, 0x23, 0x71, 0x52, 0x54}));
+}
+
+TEST_F(ActionEngineTest, ReadDeviceInfoReadsTheTextualPartNumberFromFirmware7) {
+    controller.firmware = 7;
+    ASSERT_TRUE(h.run(cmd::kReadDeviceInfo, notify::kDeviceInfoRead));
+    const DeviceInfo& d = h.records().deviceInfo;
+    EXPECT_EQ(d.partNumberText1[0], '8');
+    EXPECT_EQ(d.partNumberText1[9], '8');
+    EXPECT_EQ(d.partNumberText2[2], 'C');
+    EXPECT_EQ(requestCodes().back(), 0x98);
+}
+
+TEST_F(ActionEngineTest, ReadStatusDecodesTheStatusAndLedBytes) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    const StatusInfo& s = h.records().status;
+    EXPECT_EQ((std::vector<int>{s.overvoltage, s.undervoltage, s.overtemperature, s.digitalOut,
+                                s.jumper, s.keyLock, s.manualSetpoint, s.reserve}),
+              (std::vector<int>{2, 1, 1, 2, 2, 1, 1, 1}));
+    EXPECT_EQ(s.ledRed, 3);
+    EXPECT_EQ(s.ledYellow, 2);
+    EXPECT_EQ(s.ledGreen, 1);
+    EXPECT_TRUE(s.valid());
+
+    controller.str = 0x00;
+    h.notifier().clear();
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    EXPECT_EQ((std::vector<int>{s.overvoltage, s.undervoltage, s.overtemperature, s.digitalOut,
+                                s.jumper, s.keyLock, s.manualSetpoint, s.reserve}),
+              (std::vector<int>{1, 1, 1, 2, 2, 1, 1, 0}));
+}
+
+TEST_F(ActionEngineTest, ThreeFailedExchangesAndACleanRunCompleteTheAction) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.notifier().clear();
+    h.trace().clear();
+    controller.dropNext = 2;
+    controller.corruptNext = 1;
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    EXPECT_TRUE(h.trace().contains("Retry 1 "));
+    EXPECT_TRUE(h.trace().contains("Retry 2 "));
+    EXPECT_TRUE(h.trace().contains("Retry 3 "));
+    EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kStatusRead}));
+    EXPECT_TRUE(h.records().status.valid());
+}
+
+TEST_F(ActionEngineTest, TheFourthFailedExchangeEndsTheAction) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.notifier().clear();
+    h.trace().clear();
+    controller.dropNext = 4;
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kTimeout));
+    EXPECT_TRUE(h.waitIdle());
+    EXPECT_TRUE(h.trace().contains("stopped "));
+    EXPECT_FALSE(h.trace().contains("Retry 4 "));
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_FALSE(notes[0].sent) << "error notifications are posted";
+    EXPECT_FALSE(h.records().status.valid());
+}
+
+TEST_F(ActionEngineTest, BadRepliesAreTracedAsChecksumErrorsAndEndWithNotification6) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.notifier().clear();
+    h.trace().clear();
+    controller.corruptNext = 4;
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kBadReply));
+    int checksumLines = 0;
+    for (const auto& line : h.trace().lines()) {
+        if (line.kind == 7) {
+            ++checksumLines;
+            EXPECT_EQ(
+                line.text.rfind("Action STR '0x6c' Step x192, Error:2 0:0x2 1:0x81 2:0x7e ", 0), 0u)
+                << line.text;
+        }
+    }
+    EXPECT_EQ(checksumLines, 4);
+}
+
+TEST_F(ActionEngineTest, ClearingTheCommandWordAbandonsTheExchangeAtOnce) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.notifier().clear();
+    controller.dropNext = 100;
+    h.engine().post(cmd::kReadStatus);
+    ASSERT_TRUE(h.waitIdle(0ms) == false);
+    while (h.session().link().RECEIVE_STATE.load() != ReceiveAwaited) {
+        std::this_thread::sleep_for(1ms);
+    }
+    h.engine().clearAll();
+    ASSERT_TRUE(h.waitIdle(1s));
+    EXPECT_EQ(h.session().link().SEND_STATE.load(), SendIdle);
+    EXPECT_EQ(h.session().link().RECEIVE_STATE.load(), ReceiveIdle);
+    std::this_thread::sleep_for(400ms);  // longer than the reply time-out
+    EXPECT_TRUE(h.notifier().codes().empty());
+    EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 0);
+}
+
+TEST_F(ActionEngineTest, AnUnknownCommandBitIsReportedAndCleared) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.engine().post(0x1000000);
+    ASSERT_TRUE(h.waitIdle());
+    EXPECT_TRUE(h.trace().contains("Unknown THREAD_CMD: 0x1000000 "));
+    const auto boxes = h.notifier().boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Unknown THREAD_CMD: 0x1000000 ");
+    EXPECT_EQ(boxes[0].caption, "KVT");
+    EXPECT_TRUE(boxes[0].owned);
+}
+
+TEST_F(ActionEngineTest, ACorruptStepIsReportedOnce) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.stop();
+    h.engine().goTo(0x300);
+    h.engine().post(cmd::kReadStatus);
+    h.engine().pass();
+    EXPECT_TRUE(h.trace().contains("Wrong Action-Step: x300"));
+    ASSERT_EQ(h.notifier().boxes().size(), 1u);
+    EXPECT_FALSE(h.notifier().boxes()[0].owned);
+    EXPECT_EQ(h.engine().step(), 0u);
+    EXPECT_EQ(h.engine().commandWord(), 0u);
+}
+
+TEST_F(ActionEngineTest, CounterResetsSendNothing) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    const auto before = h.requests().size();
+    ASSERT_TRUE(h.run(cmd::kResetOperationCounter, notify::kOperationCounterReset));
+    ASSERT_TRUE(h.run(cmd::kResetCalibrationCounter, notify::kCalibrationCounterReset));
+    EXPECT_EQ(h.requests().size(), before);
+    EXPECT_TRUE(h.trace().contains(" Reset Operation Counter "));
+    EXPECT_TRUE(h.trace().contains(" Reset Calibration Counter "));
+}
+
+TEST_F(ActionEngineTest, AVanishedDeviceEndsTheActionAndForcesANewBaudRateTest) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    h.notifier().clear();
+    controller.dropNext = 1000;
+    h.engine().post(cmd::kReadStatus);
+    while (h.session().link().RECEIVE_STATE.load() != ReceiveAwaited) {
+        std::this_thread::sleep_for(1ms);
+    }
+    h.pty().closeMaster();
+    ASSERT_TRUE(h.notifier().waitFor(notify::kSendFailed));
+    EXPECT_TRUE(h.waitIdle());
+    EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::BaudUnknown);
+    EXPECT_FALSE(h.session().port().isOpen());
+    EXPECT_FALSE(h.trace().contains("Retry 1 "));
+}
+
+TEST_F(ActionEngineTest, PublishesItsStepAndCommandInTheStatusBlock) {
+    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    controller.dropNext = 100;
+    h.engine().post(cmd::kReadStatus);
+    auto& status = h.session().link().status;
+    while (h.session().link().RECEIVE_STATE.load() != ReceiveAwaited) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(status[StatusThreadCmd].load(), cmd::kReadStatus);
+    EXPECT_EQ(status[StatusActionStep].load(), 0x192u);
+    EXPECT_EQ(status[StatusActionSubCmd].load(), 0x6cu);
+    h.engine().clearAll();
+}
+
+// A user interface that never handles a sent notification must not keep the threads from
+// stopping.
+class StuckNotifier final : public Notifier {
+  public:
+    void send(int, std::intptr_t, const AbandonCheck& abandon) override {
+        entered = true;
+        while (!abandon()) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    void post(int, std::intptr_t) override {}
+    BoxResult messageBox(const MessageBoxRequest&, const AbandonCheck&) override {
+        return BoxResult::Ok;
+    }
+    std::atomic<bool> entered{false};
+};
+
+TEST(ActionEngineShutdown, AStuckNotificationIsAbandonedWhenTheThreadsStop) {
+    test::Pty pty;
+    Records records;
+    test::RecordingTrace trace;
+    test::FakeStrings strings;
+    StuckNotifier notifier;
+    DeviceSession session(records, trace, notifier, strings);
+    session.start();
+    records.port.baudCode = PortSettings::Baud19200;  // skip the baud-rate test
+    session.engine().post(cmd::kResetCalibrationCounter);
+    while (!notifier.entered) {
+        std::this_thread::sleep_for(1ms);
+    }
+    session.stop();
+    EXPECT_FALSE(session.running());
+}
+
+}  // namespace
+}  // namespace kvt
