@@ -1,0 +1,219 @@
+#include "scope/ScopeGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/Format.h"
+#include "scope/AcquisitionBuffers.h"
+
+namespace kvt {
+namespace {
+
+constexpr int kLastSampleIndex = kSampleEntries - 1;
+
+// Float results can come from damaged project files; they are bounded before they become ints.
+int boundedTrunc(double value, double low, double high) {
+    if (std::isnan(value)) {
+        return static_cast<int>(low);
+    }
+    return static_cast<int>(std::trunc(std::clamp(value, low, high)));
+}
+
+int scaleRounded(int value, int numerator, int denominator) {
+    return static_cast<int>(std::lround(static_cast<double>(value) * numerator / denominator));
+}
+
+}  // namespace
+
+PageMapping::PageMapping(int clientWidth, int clientHeight)
+    : clientWidth_(std::max(clientWidth, 1)),
+      clientHeight_(std::max(clientHeight, 1)),
+      windowWidth_(std::max(clientWidth, page::kWidth)),
+      windowHeight_(std::max(clientHeight, page::kHeight)) {}
+
+int PageMapping::toDeviceX(int logicalX) const {
+    return scaleRounded(logicalX, clientWidth_, windowWidth_);
+}
+
+int PageMapping::toDeviceY(int logicalY) const {
+    return scaleRounded(logicalY, clientHeight_, windowHeight_);
+}
+
+int PageMapping::toLogicalX(int deviceX) const {
+    return scaleRounded(deviceX, windowWidth_, clientWidth_);
+}
+
+int PageMapping::toLogicalY(int deviceY) const {
+    return scaleRounded(deviceY, windowHeight_, clientHeight_);
+}
+
+LogicalRect PageMapping::toDevice(const LogicalRect& r) const {
+    return {toDeviceX(r.left), toDeviceY(r.top), toDeviceX(r.right), toDeviceY(r.bottom)};
+}
+
+CheckedClient checkClientSize(int width, int height, const char* where, TraceSink& trace) {
+    CheckedClient client{width, height, false};
+    if (width <= 0) {
+        trace.info(format("%s: nWidthDP == 0 \n", where));
+        client.width = 1;
+        client.zeroWidth = true;
+    }
+    if (height <= 0) {
+        trace.info(format("%s: nHeightDP == 0 \n", where));
+        client.height = 1;
+    }
+    return client;
+}
+
+bool largeLabelFont(int screenWidth) {
+    return screenWidth > page::kLargeScreenWidth;
+}
+
+int labelHeightForScreen(int screenWidth) {
+    return largeLabelFont(screenWidth) ? page::kLabelHeightLarge : page::kLabelHeightSmall;
+}
+
+int timeDivisions(float viewStart, float viewEnd, float period) {
+    const float samples = (viewEnd - viewStart) / period;
+    if (!std::isfinite(samples) || samples <= 0.0f) {
+        return 1;
+    }
+    int n = std::max(boundedTrunc(samples + 0.5, 0.0, 1e9), 1);
+    for (double divisor = 5.0; n > 10; divisor *= 5.0) {
+        n = std::max(boundedTrunc(samples / divisor + 0.5, 0.0, 1e9), 1);
+    }
+    return n;
+}
+
+int timeTickX(int i, int divisions) {
+    return page::kPlotLeft + page::kPlotWidth * i / std::max(divisions, 1);
+}
+
+float timeTickValue(int i, int divisions, float viewStart, float viewEnd, bool triggerMode) {
+    const float part =
+        (viewEnd - viewStart) * static_cast<float>(i) / static_cast<float>(std::max(divisions, 1));
+    return triggerMode ? viewEnd - part : viewStart + part;
+}
+
+std::string timeLabelText(float seconds) {
+    return format("%3.3f", static_cast<double>(seconds));
+}
+
+ValueTicks valueTicks(int yMin, int yMax) {
+    ValueTicks t;
+    t.range = std::max(yMax - yMin, 1);
+    t.divisions = t.range / 10;
+    if (t.divisions <= 2) {
+        t.divisions = t.range;
+        if (t.range > 10) {
+            t.divisions >>= 1;
+        }
+        if (t.divisions == 0) {
+            t.divisions = 1;
+        }
+    }
+    t.step = t.range / t.divisions;
+    return t;
+}
+
+int valueTickY(int i, const ValueTicks& t) {
+    return page::kPlotTop + t.step * i * page::kPlotHeight / t.range;
+}
+
+int leftTickValue(int i, int yMax, const ValueTicks& t) {
+    return yMax - t.step * i;
+}
+
+int rightTickValue(int i, int yMax, const ValueTicks& t) {
+    return leftTickValue(i, yMax, t) * 2 - 100;
+}
+
+std::string valueLabelText(int i, int value) {
+    return i == 0 ? format("%3d %%", value) : format("%3d", value);
+}
+
+int samplesInView(float viewStart, float viewEnd, float fullSpan, float period) {
+    const float span = std::min(viewEnd - viewStart, fullSpan);
+    const double samples = static_cast<double>(span / period) + 0.5;
+    return std::max(boundedTrunc(samples, 0.0, 1e7), 1);
+}
+
+float pixelsPerSample(int samplesInView) {
+    return static_cast<float>(page::kPlotWidth) / static_cast<float>(std::max(samplesInView, 1));
+}
+
+int TracePlan::sampleIndex(int j) const {
+    return std::min(startIndex + j, kLastSampleIndex);
+}
+
+int traceStartIndex(float viewStart, float viewEnd, int acqTime, float period, bool triggerMode) {
+    const float origin = triggerMode ? static_cast<float>(acqTime) - viewEnd : viewStart;
+    return boundedTrunc(static_cast<double>(origin / period) + 0.5, 0.0, kLastSampleIndex);
+}
+
+int traceStep(int samplesInView, bool acquisitionActive) {
+    if (!acquisitionActive) {
+        return 1;
+    }
+    return std::clamp((samplesInView + 1) / 500, 1, 10);
+}
+
+TracePlan tracePlan(float viewStart, float viewEnd, float fullSpan, int acqTime, float period,
+                    bool triggerMode, bool acquisitionActive) {
+    TracePlan plan;
+    const int samples = samplesInView(viewStart, viewEnd, fullSpan, period);
+    plan.startIndex = traceStartIndex(viewStart, viewEnd, acqTime, period, triggerMode);
+    plan.step = traceStep(samples, acquisitionActive);
+    plan.pointCount = samples + 1 >= kSampleEntries ? 0 : samples + 1;
+    plan.pixelsPerSample = pixelsPerSample(samples);
+    return plan;
+}
+
+int traceX(int j, float pixelsPerSample) {
+    return page::kPlotLeft +
+           static_cast<int>(static_cast<double>(static_cast<float>(j) * pixelsPerSample) + 0.5);
+}
+
+int analogTraceY(int channel, float value, int yMin, int yMax) {
+    const int range = std::max(yMax - yMin, 1);
+    float offset = 0.0f;
+    if (channel < 2) {
+        offset = (static_cast<float>(yMin) - value) * 500.0f / static_cast<float>(range);
+    } else {
+        offset =
+            (static_cast<float>(2 * yMin - 100) - value) * 500.0f / static_cast<float>(2 * range);
+    }
+    // Far outside the plot the clip hides the line anyway; the bound keeps the int sane.
+    return page::kPlotBottom + boundedTrunc(static_cast<double>(offset) + 0.5, -100000.0, 100000.0);
+}
+
+int binaryTraceY(int strip, int value) {
+    return page::kStripBase + page::kStripPitch * strip - (value != 0 ? page::kStripLevel : 0);
+}
+
+int progressX(int sampleCount, float period, int acqTime) {
+    if (acqTime <= 0) {
+        return 0;
+    }
+    const float x = static_cast<float>(sampleCount) * period *
+                    static_cast<float>(page::kPlotWidth) / static_cast<float>(acqTime);
+    return boundedTrunc(static_cast<double>(x) + 0.5, 0.0, page::kProgressMax);
+}
+
+ProgressDamage progressDamage(int previousX, int x) {
+    ProgressDamage damage;
+    const int left = previousX < x ? previousX + 423 : 420;
+    damage.strip = {left, 95, x + 442, 935};
+    if (previousX > x) {
+        damage.wrapped = true;
+        damage.wrapArea = {1120, 100, 1150, 935};
+    }
+    return damage;
+}
+
+LogicalRect progressBarRect(int x) {
+    return {page::kProgressLeft + x, page::kProgressTop,
+            page::kProgressLeft + page::kProgressWidth + x, page::kProgressBottom};
+}
+
+}  // namespace kvt

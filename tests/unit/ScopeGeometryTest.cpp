@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "scope/ScopeGeometry.h"
+#include "support/RecordingTrace.h"
+
+namespace kvt {
+namespace {
+
+TEST(ScopeTimeTicks, EightSecondsAtFourMillisecondsGiveThreeDivisions) {
+    // 2000 samples: divided by 5, 25, 125 and 625 before the count drops to 1..10.
+    const int n = timeDivisions(0.0f, 8.0f, 0.004f);
+    ASSERT_EQ(n, 3);
+    std::vector<std::string> labels;
+    std::vector<int> xs;
+    for (int i = 0; i <= n; ++i) {
+        labels.push_back(timeLabelText(timeTickValue(i, n, 0.0f, 8.0f, false)));
+        xs.push_back(timeTickX(i, n));
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"0.000", "2.667", "5.333", "8.000"}));
+    EXPECT_EQ(xs, (std::vector<int>{430, 663, 896, 1130}));
+}
+
+TEST(ScopeTimeTicks, TriggerModeCountsBackFromTheNewestSample) {
+    const int n = timeDivisions(0.0f, 8.0f, 0.004f);
+    std::vector<std::string> labels;
+    for (int i = 0; i <= n; ++i) {
+        labels.push_back(timeLabelText(timeTickValue(i, n, 0.0f, 8.0f, true)));
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"8.000", "5.333", "2.667", "0.000"}));
+}
+
+TEST(ScopeTimeTicks, DivisionCountsForShortAndLongWindows) {
+    EXPECT_EQ(timeDivisions(0.8f, 0.812f, 0.004f), 3);  // three samples: one tick each
+    EXPECT_EQ(timeDivisions(0.0f, 0.04f, 0.004f), 10);  // ten samples still one each
+    EXPECT_EQ(timeDivisions(0.0f, 0.044f, 0.004f), 2);  // 11 / 5 rounds to 2
+    EXPECT_EQ(timeDivisions(0.0f, 20.0f, 0.004f), 8);   // 5000 / 625
+    EXPECT_EQ(timeDivisions(0.0f, 8.0f, 0.2f), 8);      // 40 / 5
+    EXPECT_EQ(timeDivisions(2.0f, 2.0f, 0.004f), 1);    // an empty window still has one
+    EXPECT_EQ(timeDivisions(0.0f, 8.0f, 0.0f), 1);      // no period: no division by zero
+}
+
+TEST(ScopeValueTicks, DefaultRangeHasElevenDivisionsOfTenPercent) {
+    const ValueTicks t = valueTicks(-11, 100);
+    EXPECT_EQ(t.range, 111);
+    EXPECT_EQ(t.divisions, 11);
+    EXPECT_EQ(t.step, 10);
+    std::vector<std::string> left;
+    std::vector<std::string> right;
+    for (int i = 0; i <= t.divisions; ++i) {
+        left.push_back(valueLabelText(i, leftTickValue(i, 100, t)));
+        right.push_back(valueLabelText(i, rightTickValue(i, 100, t)));
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"100 %", " 90", " 80", " 70", " 60", " 50", " 40",
+                                              " 30", " 20", " 10", "  0", "-10"}));
+    EXPECT_EQ(right, (std::vector<std::string>{"100 %", " 80", " 60", " 40", " 20", "  0", "-20",
+                                               "-40", "-60", "-80", "-100", "-120"}));
+    EXPECT_EQ(valueTickY(0, t), 100);
+    EXPECT_EQ(valueTickY(1, t), 145);
+    EXPECT_EQ(valueTickY(11, t), 595);
+}
+
+TEST(ScopeValueTicks, NarrowRangesUseOnePercentOrHalfTheRange) {
+    const ValueTicks six = valueTicks(20, 26);
+    EXPECT_EQ(six.divisions, 6);
+    EXPECT_EQ(six.step, 1);
+    const ValueTicks quarter = valueTicks(0, 25);  // 25 / 10 = 2: halved range instead
+    EXPECT_EQ(quarter.divisions, 12);
+    EXPECT_EQ(quarter.step, 2);
+    const ValueTicks thirty = valueTicks(0, 30);
+    EXPECT_EQ(thirty.divisions, 3);
+    EXPECT_EQ(thirty.step, 10);
+    const ValueTicks empty = valueTicks(5, 5);  // never a division by zero
+    EXPECT_EQ(empty.divisions, 1);
+    EXPECT_EQ(valueTickY(1, empty), 600);
+}
+
+TEST(ScopePageMapping, ScalesSmallClientsDownAndShowsLargeOnesOneToOne) {
+    const PageMapping exact(1280, 960);
+    EXPECT_EQ(exact.toDeviceX(430), 430);
+    EXPECT_EQ(exact.toLogicalY(600), 600);
+
+    const PageMapping half(640, 480);
+    EXPECT_EQ(half.windowWidth(), 1280);
+    EXPECT_EQ(half.toDeviceX(430), 215);
+    EXPECT_EQ(half.toDeviceY(600), 300);
+    EXPECT_EQ(half.toLogicalX(215), 430);
+    EXPECT_EQ(half.toLogicalY(301), 602);
+
+    const PageMapping large(2000, 1200);
+    EXPECT_EQ(large.windowWidth(), 2000);
+    EXPECT_EQ(large.windowHeight(), 1200);
+    EXPECT_EQ(large.toDeviceX(1130), 1130);
+    EXPECT_EQ(large.toDevice({428, 98, 1132, 602}), (LogicalRect{428, 98, 1132, 602}));
+}
+
+TEST(ScopePageMapping, ZeroClientSizeIsTracedAndTakenAsOne) {
+    test::RecordingTrace trace;
+    const CheckedClient c = checkClientSize(0, 0, "OnLButtonDown", trace);
+    EXPECT_TRUE(c.zeroWidth);
+    EXPECT_EQ(c.width, 1);
+    EXPECT_EQ(c.height, 1);
+    EXPECT_EQ(trace.texts(), (std::vector<std::string>{"OnLButtonDown: nWidthDP == 0 \n",
+                                                       "OnLButtonDown: nHeightDP == 0 \n"}));
+    trace.clear();
+    const CheckedClient ok = checkClientSize(800, 0, "ZoomWindow", trace);
+    EXPECT_FALSE(ok.zeroWidth);
+    EXPECT_EQ(ok.width, 800);
+    EXPECT_EQ(trace.texts(), (std::vector<std::string>{"ZoomWindow: nHeightDP == 0 \n"}));
+}
+
+TEST(ScopeLabels, LabelHeightFollowsTheScreenWidth) {
+    EXPECT_EQ(labelHeightForScreen(1920), 30);
+    EXPECT_EQ(labelHeightForScreen(1000), 40);
+    EXPECT_TRUE(largeLabelFont(1001));
+    EXPECT_FALSE(largeLabelFont(800));
+}
+
+TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlot) {
+    const TracePlan plan = tracePlan(0.0f, 8.0f, 8.0f, 8, 0.004f, false, false);
+    EXPECT_EQ(plan.startIndex, 0);
+    EXPECT_EQ(plan.step, 1);
+    EXPECT_EQ(plan.pointCount, 2001);
+    EXPECT_FLOAT_EQ(plan.pixelsPerSample, 0.35f);
+    EXPECT_EQ(traceX(0, plan.pixelsPerSample), 430);
+    EXPECT_EQ(traceX(1000, plan.pixelsPerSample), 780);
+    EXPECT_EQ(traceX(2000, plan.pixelsPerSample), 1130);
+}
+
+TEST(ScopeTraces, RecordingThinsToAboutFiveHundredPoints) {
+    EXPECT_EQ(tracePlan(0.0f, 8.0f, 8.0f, 8, 0.004f, false, true).step, 4);
+    EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, true).step, 10);
+    EXPECT_EQ(tracePlan(0.0f, 8.0f, 8.0f, 8, 0.2f, false, true).step, 1);
+    EXPECT_EQ(traceStep(100000, true), 10);
+}
+
+TEST(ScopeTraces, TriggerModeStartsFromTheEndOfTheRecording) {
+    // Window 2..4 s before the newest sample of an 8 s recording: samples from 4 s on.
+    EXPECT_EQ(traceStartIndex(2.0f, 4.0f, 8, 0.004f, true), 1000);
+    EXPECT_EQ(traceStartIndex(2.0f, 4.0f, 8, 0.004f, false), 500);
+}
+
+TEST(ScopeTraces, StartIndexStaysInsideTheArrays) {
+    // acqTime shortened to 4 s while the window still reaches 20 s: would be -4000.
+    EXPECT_EQ(traceStartIndex(0.0f, 20.0f, 4, 0.004f, true), 0);
+    EXPECT_EQ(traceStartIndex(30.0f, 31.0f, 20, 0.004f, false), 5099);
+    const TracePlan plan = tracePlan(19.0f, 20.0f, 20.0f, 20, 0.004f, false, false);
+    EXPECT_EQ(plan.sampleIndex(0), 4750);
+    EXPECT_EQ(plan.sampleIndex(400), 5099);  // never beyond the last entry
+}
+
+TEST(ScopeTraces, WindowsOfMoreThanTheArraysDrawNothing) {
+    EXPECT_EQ(tracePlan(0.0f, 30.0f, 30.0f, 30, 0.004f, false, false).pointCount, 0);
+    EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, false).pointCount, 5001);
+}
+
+TEST(ScopeTraces, AnalogValuesMapOntoTheirRanges) {
+    EXPECT_EQ(analogTraceY(0, -11.0f, -11, 100), 600);
+    EXPECT_EQ(analogTraceY(0, 100.0f, -11, 100), 101);  // -499.5 truncates toward zero
+    EXPECT_EQ(analogTraceY(1, 50.0f, -11, 100), 326);
+    // Channels 3 and 4: doubled range -122 .. 100.
+    EXPECT_EQ(analogTraceY(2, -122.0f, -11, 100), 600);
+    EXPECT_EQ(analogTraceY(3, 100.0f, -11, 100), 101);
+    EXPECT_EQ(analogTraceY(2, -11.0f, -11, 100), 351);  // -249.5 truncates to -249
+    // Zoomed 44..100.
+    EXPECT_EQ(analogTraceY(0, 72.0f, 44, 100), 351);
+}
+
+TEST(ScopeTraces, DamagedValuesStayOnABoundedLine) {
+    EXPECT_EQ(analogTraceY(0, 1e30f, -11, 100), 600 - 100000);
+    EXPECT_EQ(analogTraceY(0, -1e30f, -11, 100), 600 + 100000);
+    const int nan = analogTraceY(0, std::numeric_limits<float>::quiet_NaN(), -11, 100);
+    EXPECT_GE(nan, 600 - 100000);
+    EXPECT_LE(nan, 600 + 100000);
+}
+
+TEST(ScopeTraces, BinaryLevels) {
+    EXPECT_EQ(binaryTraceY(0, 0), 680);
+    EXPECT_EQ(binaryTraceY(0, 1), 650);
+    EXPECT_EQ(binaryTraceY(3, 0), 860);
+    EXPECT_EQ(binaryTraceY(1, 7), 710);  // anything but 0 is high, never off the strip
+}
+
+TEST(ScopeProgress, BarFollowsTheSampleCount) {
+    EXPECT_EQ(progressX(1000, 0.004f, 8), 350);
+    EXPECT_EQ(progressX(2000, 0.004f, 8), 700);
+    EXPECT_EQ(progressX(5000, 0.004f, 8), 700);
+    EXPECT_EQ(progressX(-5, 0.004f, 8), 0);
+    EXPECT_EQ(progressX(1000, 0.004f, 0), 0);
+    EXPECT_EQ(progressBarRect(350), (LogicalRect{775, 100, 790, 860}));
+}
+
+TEST(ScopeProgress, DamageCoversTheStripBehindTheBar) {
+    const ProgressDamage forward = progressDamage(100, 350);
+    EXPECT_EQ(forward.strip, (LogicalRect{523, 95, 792, 935}));
+    EXPECT_FALSE(forward.wrapped);
+    const ProgressDamage still = progressDamage(700, 700);  // Trigger Mode: the whole plot
+    EXPECT_EQ(still.strip, (LogicalRect{420, 95, 1142, 935}));
+    const ProgressDamage back = progressDamage(700, 10);
+    EXPECT_EQ(back.strip, (LogicalRect{420, 95, 452, 935}));
+    EXPECT_TRUE(back.wrapped);
+    EXPECT_EQ(back.wrapArea, (LogicalRect{1120, 100, 1150, 935}));
+}
+
+}  // namespace
+}  // namespace kvt
