@@ -1,0 +1,79 @@
+#include "data/ProfileFile.h"
+
+// Byte strings only: the wide-character variants would need a conversion library.
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+#include "data/FileIo.h"
+
+namespace kvt {
+
+struct ProfileFile::Impl {
+    // Not UTF-8 aware: names and values are byte strings, compared without case for A..Z only.
+    // Multi-key mode keeps duplicates in file order, so the first one is the one read.
+    CSimpleIniA ini{false, true, false};
+
+    Impl() {
+        ini.SetSpaces(false);
+        ini.SetQuotes(true);
+    }
+};
+
+ProfileFile::ProfileFile() : impl_(std::make_unique<Impl>()) {}
+ProfileFile::~ProfileFile() = default;
+
+void ProfileFile::load(const std::filesystem::path& path) {
+    const FileReadResult file = readFilePrefix(path, kMaxFileBytes);
+    if (!file.exists) {
+        loadText({});
+        return;
+    }
+    if (!file.opened || file.error != 0 || file.truncated) {
+        loadText({});
+        rewritable_ = false;
+        return;
+    }
+    loadText(file.bytes);
+}
+
+void ProfileFile::loadText(std::string_view text) {
+    impl_ = std::make_unique<Impl>();
+    rewritable_ = true;
+    loaded_.assign(text);
+    if (impl_->ini.LoadData(loaded_.data(), loaded_.size()) < 0) {
+        impl_ = std::make_unique<Impl>();
+        rewritable_ = false;
+    }
+}
+
+std::string ProfileFile::get(const char* section, const char* key, const char* defaultValue) const {
+    const char* value = impl_->ini.GetValue(section, key, defaultValue);
+    return value != nullptr ? value : std::string();
+}
+
+void ProfileFile::set(const char* section, const char* key, const std::string& value) {
+    impl_->ini.SetValue(section, key, value.c_str(), nullptr, true);
+}
+
+void ProfileFile::remove(const char* section, const char* key) {
+    impl_->ini.Delete(section, key, true);
+}
+
+std::string ProfileFile::text() const {
+    std::string out;
+    impl_->ini.Save(out, impl_->ini.IsUnicode());
+    return out;
+}
+
+bool ProfileFile::save(const std::filesystem::path& path) const {
+    if (!rewritable_) {
+        return false;
+    }
+    const std::string out = text();
+    if (out == loaded_) {
+        return true;
+    }
+    return replaceFileContents(path, out).ok;
+}
+
+}  // namespace kvt
