@@ -73,7 +73,7 @@ class Devsim {
     std::string pending_;  // stdout bytes after the last complete line
     std::string terminalPath_;
     std::string startError_;
-    std::string folder_;   // private temporary folder, removed at the end
+    std::string folder_;  // private temporary folder, removed at the end
     std::string logPath_;
     std::vector<std::string> info_;
 };

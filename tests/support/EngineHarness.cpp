@@ -1,8 +1,5 @@
 #include "support/EngineHarness.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 namespace kvt::test {
 
 std::size_t requestLength(std::uint8_t code) {
@@ -64,20 +61,11 @@ bool EngineHarness::waitIdle(std::chrono::milliseconds timeout) {
 void EngineHarness::serve() {
     std::vector<std::uint8_t> pending;
     while (!stop_) {
-        const int fd = pty_.masterFd();
-        if (fd < 0) {
-            return;
-        }
-        pollfd entry{fd, POLLIN, 0};
-        if (poll(&entry, 1, 20) <= 0 || (entry.revents & POLLIN) == 0) {
+        const std::vector<std::uint8_t> chunk = pty_.readAvailable(std::chrono::milliseconds(20));
+        if (chunk.empty()) {
             continue;
         }
-        std::uint8_t buffer[256];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0) {
-            continue;
-        }
-        pending.insert(pending.end(), buffer, buffer + n);
+        pending.insert(pending.end(), chunk.begin(), chunk.end());
         // Drop bytes in front of a request start, then serve whole requests.
         while (!pending.empty()) {
             if (pending[0] != 0x02) {

@@ -35,6 +35,7 @@ Pty::~Pty() {
 void Pty::write(const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
+        std::lock_guard lock(ioMutex_);
         const int fd = master_.load();
         if (fd < 0) {
             return;
@@ -60,21 +61,29 @@ std::vector<std::uint8_t> Pty::read(std::size_t count, std::chrono::milliseconds
         if (left.count() <= 0) {
             break;
         }
-        const int fd = master_.load();
-        if (fd < 0) {
+        const auto chunk = readAvailable(std::min(left, std::chrono::milliseconds(20)));
+        if (chunk.empty() && master_.load() < 0) {
             break;
         }
-        pollfd entry{fd, POLLIN, 0};
-        if (poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
-            continue;
-        }
-        std::uint8_t buffer[4096];
-        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - out.size()));
-        if (n > 0) {
-            out.insert(out.end(), buffer, buffer + n);
-        }
+        const std::size_t take = std::min(chunk.size(), count - out.size());
+        out.insert(out.end(), chunk.begin(), chunk.begin() + static_cast<long>(take));
     }
     return out;
+}
+
+std::vector<std::uint8_t> Pty::readAvailable(std::chrono::milliseconds timeout) {
+    std::lock_guard lock(ioMutex_);
+    const int fd = master_.load();
+    if (fd < 0) {
+        return {};
+    }
+    pollfd entry{fd, POLLIN, 0};
+    if (poll(&entry, 1, static_cast<int>(timeout.count())) <= 0 || (entry.revents & POLLIN) == 0) {
+        return {};
+    }
+    std::uint8_t buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    return n > 0 ? std::vector<std::uint8_t>(buffer, buffer + n) : std::vector<std::uint8_t>{};
 }
 
 bool Pty::waitQueued(int count, std::chrono::milliseconds timeout) {
@@ -93,6 +102,7 @@ bool Pty::waitQueued(int count, std::chrono::milliseconds timeout) {
 }
 
 void Pty::closeMaster() {
+    std::lock_guard lock(ioMutex_);
     const int master = master_.exchange(-1);
     if (master >= 0) {
         close(master);

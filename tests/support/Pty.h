@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ class Pty {
     int masterFd() const { return master_; }
 
     void write(const std::vector<std::uint8_t>& bytes);
+    // Waits up to `timeout` for bytes and returns what is there (empty when none or closed).
+    std::vector<std::uint8_t> readAvailable(std::chrono::milliseconds timeout);
     // Reads until `count` bytes arrived or the time-out passed.
     std::vector<std::uint8_t> read(std::size_t count, std::chrono::milliseconds timeout);
     // Waits until the kernel has moved bytes written on the master to the terminal's input queue.
@@ -30,6 +33,8 @@ class Pty {
 
   private:
     std::atomic<int> master_{-1};
+    // Closing waits until no other thread is inside a call on the master.
+    std::mutex ioMutex_;
     int keepSlave_ = -1;  // keeps the slave alive between opens by the code under test
     std::string slavePath_;
 };

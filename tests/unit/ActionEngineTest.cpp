@@ -39,10 +39,10 @@ int lineSpeed(const test::Pty& pty) {
 
 // A controller with fixed device data that answers only at its own baud rate.
 struct Controller {
-    int baud = 19200;
-    std::uint8_t firmware = 23;
-    std::uint8_t str = 0x81;
-    std::uint8_t ler = 0x39;
+    std::atomic<int> baud{19200};
+    std::atomic<std::uint8_t> firmware{23};
+    std::atomic<std::uint8_t> str{0x81};
+    std::atomic<std::uint8_t> ler{0x39};
     std::atomic<int> dropNext{0};  // requests left unanswered
     std::atomic<int> corruptNext{0};
 
@@ -65,7 +65,7 @@ struct Controller {
     Bytes replyFor(const Bytes& req) const {
         switch (req[1]) {
             case 0x23:
-                return dataReply({firmware});
+                return dataReply({firmware.load()});
             case 0x70:
                 return dataReply({0x12, 0x34, 0x56, 0x00, 0x2A, 0x00, 0x30, 0x39, 0x11, 0x07});
             case 0x71:
@@ -79,9 +79,9 @@ struct Controller {
             case 0x98:
                 return dataReply({'A', 'B', 'C', ' ', ' ', ' ', ' ', ' ', ' ', ' '});
             case 0x6c:
-                return dataReply({str});
+                return dataReply({str.load()});
             case 0x6e:
-                return dataReply({ler});
+                return dataReply({ler.load()});
             default:
                 return {};
         }

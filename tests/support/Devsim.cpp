@@ -1,0 +1,369 @@
+#include "support/Devsim.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "link/Frame.h"
+
+namespace kvt::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::chrono::milliseconds kStartTimeout{5000};
+constexpr std::chrono::milliseconds kQuitTimeout{3000};
+constexpr std::chrono::milliseconds kWaitForStep{2};
+constexpr const char* kPathPrefix = "kvt-devsim: ";
+
+void writeAll(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd entry{fd, POLLOUT, 0};
+            ::poll(&entry, 1, 100);
+        } else if (!(n < 0 && errno == EINTR)) {
+            return;
+        }
+    }
+}
+
+int millisLeft(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(0, left));
+}
+
+speed_t speedOf(int baud) {
+    switch (baud) {
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B0;
+    }
+}
+
+}  // namespace
+
+Devsim::Devsim(std::string program, std::vector<std::string> args) {
+    if (std::find(args.begin(), args.end(), "--log") == args.end()) {
+        char folder[] = "/tmp/kvt-devsim-test-XXXXXX";
+        if (::mkdtemp(folder) != nullptr) {
+            folder_ = folder;
+            logPath_ = folder_ + "/requests.log";
+            args.insert(args.begin(), {"--log", logPath_});
+        }
+    } else {
+        const auto at = std::find(args.begin(), args.end(), "--log");
+        if (at + 1 != args.end()) {
+            logPath_ = *(at + 1);
+        }
+    }
+
+    int input[2];
+    int output[2];
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0) {
+        startError_ = "pipe failed";
+        return;
+    }
+    std::vector<char*> argv;
+    argv.push_back(program.data());
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        ::dup2(input[0], STDIN_FILENO);
+        ::dup2(output[1], STDOUT_FILENO);
+        // A crashed test must not leave an emulator behind.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(input[0]);
+    ::close(output[1]);
+    toChild_ = input[1];
+    fromChild_ = output[0];
+    if (pid_ < 0) {
+        startError_ = "fork failed";
+        return;
+    }
+
+    std::string line;
+    if (!readLine(line, Clock::now() + kStartTimeout)) {
+        startError_ = "no terminal path announced";
+        return;
+    }
+    if (line.rfind(kPathPrefix, 0) != 0) {
+        startError_ = "unexpected first line: " + line;
+        return;
+    }
+    terminalPath_ = line.substr(std::strlen(kPathPrefix));
+}
+
+Devsim::~Devsim() {
+    stop();
+    if (toChild_ >= 0) {
+        ::close(toChild_);
+    }
+    if (fromChild_ >= 0) {
+        ::close(fromChild_);
+    }
+    if (!folder_.empty()) {
+        ::unlink(logPath_.c_str());
+        ::rmdir(folder_.c_str());
+    }
+}
+
+bool Devsim::readLine(std::string& line, Clock::time_point deadline) {
+    while (true) {
+        const std::size_t end = pending_.find('\n');
+        if (end != std::string::npos) {
+            line = pending_.substr(0, end);
+            pending_.erase(0, end + 1);
+            return true;
+        }
+        if (fromChild_ < 0) {
+            return false;
+        }
+        pollfd entry{fromChild_, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, millisLeft(deadline));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return false;
+        }
+        char buffer[4096];
+        const ssize_t n = ::read(fromChild_, buffer, sizeof buffer);
+        if (n <= 0) {
+            return false;  // the emulator has ended
+        }
+        pending_.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+std::string Devsim::command(const std::string& line, std::chrono::milliseconds timeout) {
+    info_.clear();
+    if (pid_ <= 0 || exited_) {
+        return {};
+    }
+    const std::string text = line + "\n";
+    writeAll(toChild_, text.data(), text.size());
+    const auto deadline = Clock::now() + timeout;
+    std::string reply;
+    while (readLine(reply, deadline)) {
+        if (reply.rfind(kPathPrefix, 0) == 0) {
+            terminalPath_ = reply.substr(std::strlen(kPathPrefix));
+        }
+        if (reply == "ok" || reply.rfind("ok ", 0) == 0 || reply.rfind("error", 0) == 0) {
+            return reply;
+        }
+        info_.push_back(reply);
+    }
+    return {};
+}
+
+std::int64_t Devsim::field(const std::string& reply, const std::string& key) {
+    const std::string wanted = " " + key + "=";
+    const std::size_t at = (" " + reply).find(wanted);
+    if (at == std::string::npos) {
+        return -1;
+    }
+    return std::strtoll(reply.c_str() + at + wanted.size() - 1, nullptr, 10);
+}
+
+bool Devsim::waitFor(const std::string& line, const std::function<bool(const std::string&)>& done,
+                     std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (true) {
+        if (done(command(line))) {
+            return true;
+        }
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(kWaitForStep);
+    }
+}
+
+std::vector<std::string> Devsim::logText() const {
+    std::vector<std::string> lines;
+    std::ifstream file(logPath_);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!file.eof()) {  // a last line without its newline is still being written
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+std::vector<DevsimLogLine> Devsim::log() const {
+    std::vector<DevsimLogLine> entries;
+    for (const std::string& text : logText()) {
+        DevsimLogLine entry;
+        std::string body = text;
+        if (const std::size_t hash = text.find(" # "); hash != std::string::npos) {
+            entry.note = text.substr(hash + 3);
+            body = text.substr(0, hash);
+        }
+        std::istringstream words(body);
+        words >> entry.seconds >> entry.direction >> entry.mnemonic;
+        std::string hex;
+        while (words >> hex) {
+            entry.bytes.push_back(
+                static_cast<std::uint8_t>(std::strtoul(hex.c_str(), nullptr, 16)));
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool Devsim::waitForExit(std::chrono::milliseconds timeout) {
+    // The emulator's stdout closes when it ends: wait for that, then reap it.
+    const auto deadline = Clock::now() + timeout;
+    std::string line;
+    while (readLine(line, deadline)) {
+    }
+    int status = 0;
+    const pid_t done = ::waitpid(pid_, &status, Clock::now() < deadline ? 0 : WNOHANG);
+    if (done != pid_) {
+        return false;
+    }
+    exited_ = true;
+    exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+}
+
+int Devsim::signalAndWait(int signal) {
+    if (pid_ <= 0 || exited_) {
+        return exitStatus_;
+    }
+    ::kill(pid_, signal);
+    if (!waitForExit(kQuitTimeout)) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        exited_ = true;
+        exitStatus_ = -1;
+    }
+    return exitStatus_;
+}
+
+int Devsim::stop() {
+    if (pid_ <= 0 || exited_) {
+        return exitStatus_;
+    }
+    writeAll(toChild_, "quit\n", 5);
+    if (waitForExit(kQuitTimeout)) {
+        return exitStatus_;
+    }
+    return signalAndWait(SIGTERM);
+}
+
+DevsimPort::DevsimPort(const std::string& path, int baud) {
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ >= 0 && !setBaud(baud)) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+DevsimPort::~DevsimPort() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool DevsimPort::setBaud(int baud) {
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0) {
+        return false;
+    }
+    ::cfmakeraw(&settings);
+    settings.c_cflag |= CLOCAL | CREAD;
+    settings.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | CSTOPB | PARENB);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    return ::cfsetispeed(&settings, speedOf(baud)) == 0 &&
+           ::cfsetospeed(&settings, speedOf(baud)) == 0 &&
+           ::tcsetattr(fd_, TCSANOW, &settings) == 0;
+}
+
+void DevsimPort::write(const std::vector<std::uint8_t>& bytes) {
+    writeAll(fd_, bytes.data(), bytes.size());
+}
+
+std::vector<std::uint8_t> DevsimPort::frame(std::uint8_t code, std::vector<std::uint8_t> data) {
+    std::vector<std::uint8_t> out(data.size() + 3);
+    buildRequest(out, code, data);
+    return out;
+}
+
+std::vector<std::uint8_t> DevsimPort::read(std::size_t count, std::chrono::milliseconds timeout) {
+    std::vector<std::uint8_t> out;
+    const auto deadline = Clock::now() + timeout;
+    while (out.size() < count) {
+        pollfd entry{fd_, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, millisLeft(deadline));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            break;
+        }
+        std::uint8_t buffer[4096];
+        const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, count - out.size()));
+        if (n > 0) {
+            out.insert(out.end(), buffer, buffer + n);
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            break;  // the terminal is gone
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> DevsimPort::exchange(const std::vector<std::uint8_t>& request,
+                                               std::size_t replyLength,
+                                               std::chrono::milliseconds timeout) {
+    write(request);
+    return read(replyLength, timeout);
+}
+
+void DevsimPort::drain() {
+    ::tcflush(fd_, TCIFLUSH);
+}
+
+}  // namespace kvt::test
