@@ -1,6 +1,9 @@
 #include "data/ProfileFile.h"
 
-// Byte strings only: the wide-character variants would need a conversion library.
+// Used as a header-only library (the packaged header keeps the template definitions behind
+// SI_IMPLEMENTATION), for byte strings only: the wide-character variants would need a
+// conversion library.
+#define SI_IMPLEMENTATION
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
@@ -44,6 +47,10 @@ void ProfileFile::loadText(std::string_view text) {
         impl_ = std::make_unique<Impl>();
         rewritable_ = false;
     }
+    // The parser stops at a zero byte; a rewrite would drop whatever follows it.
+    if (loaded_.find('\0') != std::string::npos) {
+        rewritable_ = false;
+    }
 }
 
 std::string ProfileFile::get(const char* section, const char* key, const char* defaultValue) const {
@@ -52,7 +59,19 @@ std::string ProfileFile::get(const char* section, const char* key, const char* d
 }
 
 void ProfileFile::set(const char* section, const char* key, const std::string& value) {
-    impl_->ini.SetValue(section, key, value.c_str(), nullptr, true);
+    // Replacing a key re-creates it; take over the spelling the file already has.
+    std::string spelling = key;
+    CSimpleIniA::TNamesDepend keys;
+    if (impl_->ini.GetAllKeys(section, keys)) {
+        const SI_GenericNoCase<char> less;
+        for (const auto& existing : keys) {
+            if (!less(existing.pItem, key) && !less(key, existing.pItem)) {
+                spelling = existing.pItem;
+                break;
+            }
+        }
+    }
+    impl_->ini.SetValue(section, spelling.c_str(), value.c_str(), nullptr, true);
 }
 
 void ProfileFile::remove(const char* section, const char* key) {

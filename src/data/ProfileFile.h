@@ -24,7 +24,8 @@ class ProfileFile {
 
     // Loads the file. A missing file is an empty profile that may be written. A file that exists
     // but cannot be read (or is too big) is an empty profile that must not be written, or its
-    // content would be lost: rewritable() is then false.
+    // content would be lost: rewritable() is then false. So is a file with a zero byte, which
+    // the parser reads only up to that byte.
     void load(const std::filesystem::path& path);
     void loadText(std::string_view text);
 

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/ProjectCommands.h"
+#include "data/Records.h"
+#include "data/Strings.h"
+
+namespace kvt::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+  public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kvt-files-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        // Write-protected folders made by a test would stop the removal.
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Whether the process can write where the permission bits say it may not (root can).
+inline bool permissionsBindThisProcess() {
+    return ::geteuid() != 0;
+}
+
+// The records are too big for the stack.
+inline std::unique_ptr<Records> makeRecords() {
+    return std::make_unique<Records>();
+}
+
+// Texts by id from a map; counts the lookups.
+class FakeStrings final : public Strings {
+  public:
+    std::map<int, std::string> texts{
+        {25, "Could not open File\n"},
+        {26, "Open Project"},
+        {27, "No Project is open"},
+        {28, "Save Project"},
+        {31, "UNKNOWN"},
+        {50, "Project Files"},
+        {51, "All Files"},
+        {32, "Do you want to save the modified project ? "},
+    };
+    std::string text(int id) override { return texts.count(id) ? texts[id] : std::string(); }
+    std::string builtin(int id) override { return text(id); }
+    bool libraryLoaded() const override { return false; }
+};
+
+// Scripted answers for the project commands, with a record of what was asked.
+class ScriptedPrompts final : public ProjectPrompts {
+  public:
+    struct Box {
+        std::string text;
+        std::string caption;
+    };
+
+    bool answerYes = true;
+    FileChoice nextChoice;
+    std::vector<Box> warnings;
+    std::vector<Box> questions;
+    std::vector<FileDialog> dialogs;
+
+    void warn(const std::string& text, const std::string& caption) override {
+        warnings.push_back({text, caption});
+    }
+    bool askYesNo(const std::string& text, const std::string& caption) override {
+        questions.push_back({text, caption});
+        return answerYes;
+    }
+    FileChoice chooseFile(const FileDialog& dialog) override {
+        dialogs.push_back(dialog);
+        return nextChoice;
+    }
+    void choose(const std::filesystem::path& path) { nextChoice = {Choice::Ok, path.string()}; }
+};
+
+}  // namespace kvt::test
