@@ -1,12 +1,10 @@
 #include "Emulator.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <optional>
 
 #include "ControlCommands.h"
@@ -16,37 +14,6 @@
 namespace kvt::devsim {
 
 namespace {
-
-volatile std::sig_atomic_t gStopSignal = 0;
-
-void onStopSignal(int signal) {
-    gStopSignal = signal;
-}
-
-// SIGINT, SIGTERM and SIGHUP are blocked except while poll() waits, so they end the loop cleanly
-// between two events; the terminal, the link and the log are then closed in order.
-sigset_t installSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
-        sigaddset(&blocked, signal);
-    }
-    sigset_t waiting;
-    ::sigprocmask(SIG_BLOCK, &blocked, &waiting);
-    // A background job must not be stopped for reading or writing its terminal, and a closed
-    // reader of stdout must not kill the emulated controller.
-    for (int signal : {SIGPIPE, SIGTTIN, SIGTTOU}) {
-        std::signal(signal, SIG_IGN);
-    }
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigdelset(&waiting, signal);
-    }
-    return waiting;
-}
 
 std::chrono::nanoseconds byteTimeAt(int baud) {
     return std::chrono::nanoseconds(1'000'000'000LL * kBitsPerByte / baud);
@@ -131,9 +98,8 @@ void Emulator::setPaced(bool paced) {
     setBaud(baud_);
 }
 
-int Emulator::run(ControlInput& input) {
-    const sigset_t waitMask = installSignals();
-    while (!quit_ && gStopSignal == 0) {
+int Emulator::run(ControlInput& input, const StopSignals& signals) {
+    while (!quit_ && !StopSignals::raised()) {
         const Clock::time_point now = Clock::now();
         sendDueRecords(now);
         pumpOutput(now);
@@ -165,7 +131,7 @@ int Emulator::run(ControlInput& input) {
             timeout.tv_nsec = static_cast<long>(nanos % 1'000'000'000);
             timeoutPointer = &timeout;
         }
-        const int ready = ::ppoll(fds, count, timeoutPointer, &waitMask);
+        const int ready = ::ppoll(fds, count, timeoutPointer, &signals.waitMask());
         if (ready <= 0) {
             continue;  // time-out, or a signal that the loop condition picks up
         }

@@ -13,6 +13,7 @@
 #include "OutputLine.h"
 #include "RequestLog.h"
 #include "RequestParser.h"
+#include "StopSignals.h"
 #include "Streamer.h"
 #include "Terminal.h"
 #include "TerminalLink.h"
@@ -32,8 +33,8 @@ class Emulator {
     void closeTerminal();
     const Terminal& terminal() const { return terminal_; }
 
-    // Runs until "quit", SIGINT, SIGTERM or SIGHUP; returns the exit status.
-    int run(ControlInput& input);
+    // Runs until "quit" or a stop signal; returns the exit status.
+    int run(ControlInput& input, const StopSignals& signals);
     void requestQuit() { quit_ = true; }
 
     int baud() const { return baud_; }

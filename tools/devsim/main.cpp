@@ -8,6 +8,7 @@ using namespace kvt::devsim;
 
 int main(int argc, char** argv) {
     const Clock::time_point origin = Clock::now();
+    const StopSignals signals;
     CommandLine commandLine;
     std::string problem;
     if (!parseCommandLine(argc, argv, commandLine, problem)) {
@@ -39,5 +40,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     ControlInput input(STDIN_FILENO);
-    return emulator.run(input);
+    return emulator.run(input, signals);
 }
