@@ -53,6 +53,7 @@ ActionEngine::ActionEngine(Services s)
       records_(s.records),
       notifier_(s.notifier),
       strings_(s.strings),
+      simulator_(s.simulator),
       families_(makeActionFamilies()) {}
 
 ActionEngine::~ActionEngine() = default;

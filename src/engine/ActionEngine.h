@@ -75,6 +75,8 @@ class ActionEngine {
         Records& records;
         Notifier& notifier;
         Strings& strings;
+        // In test mode the acquisition asks the simulated device for stream data itself.
+        SimulatedDevice* simulator = nullptr;
     };
 
     explicit ActionEngine(Services services);
@@ -102,6 +104,7 @@ class ActionEngine {
     Records& records() { return records_; }
     Notifier& notifier() { return notifier_; }
     Strings& strings() { return strings_; }
+    SimulatedDevice* simulator() { return simulator_; }
 
     std::uint32_t step() const { return link_.status[StatusActionStep].load(); }
     void goTo(std::uint32_t step) { link_.status[StatusActionStep] = step; }
@@ -160,6 +163,7 @@ class ActionEngine {
     Records& records_;
     Notifier& notifier_;
     Strings& strings_;
+    SimulatedDevice* simulator_;
     std::vector<std::unique_ptr<ActionFamily>> families_;
     std::int32_t retry_ = 0;  // ACTION_RETRY
     int errorCode_ = 0;       // 3 send failed, 4 no reply, 6 wrong reply

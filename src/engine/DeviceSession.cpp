@@ -7,7 +7,7 @@ DeviceSession::DeviceSession(Records& records, TraceSink& trace, Notifier& notif
     : link_(options.ticks != nullptr ? *options.ticks : steady_, options.timing),
       port_(link_, records.port, trace),
       linkThreads_(link_, port_, trace, simulator_),
-      engine_({link_, port_, trace, records, notifier, strings}),
+      engine_({link_, port_, trace, records, notifier, strings, &simulator_}),
       workers_(link_) {
     link_.testMode = options.testMode;
 }
