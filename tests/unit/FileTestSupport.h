@@ -1,8 +1,10 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +60,29 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
 inline bool permissionsBindThisProcess() {
     return ::geteuid() != 0;
 }
+
+// Files written while the object lives cannot grow beyond the limit: writing past it fails with
+// EFBIG, as a full disk would fail a write halfway.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        previousSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit previous_{};
+    void (*previousSignal_)(int) = nullptr;
+};
 
 // The records are too big for the stack.
 inline std::unique_ptr<Records> makeRecords() {

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "FileTestSupport.h"
+#include "data/BuiltinStrings.h"
+#include "data/MenuText.h"
+#include "data/StringTable.h"
+
+namespace kvt {
+namespace {
+
+using test::TempDir;
+
+const std::filesystem::path kSampleLibrary = std::string(KVT_BINARY_DIR) + "/lang/Lang_dll.DLL";
+
+struct Box {
+    std::string text;
+    std::string caption;
+};
+
+// A string table whose boxes are recorded.
+struct RecordedTable {
+    StringTable table;
+    std::mutex mutex;
+    std::vector<Box> boxes;
+
+    RecordedTable() {
+        table.setMessageBox([this](const std::string& text, const std::string& caption) {
+            std::lock_guard lock(mutex);
+            boxes.push_back({text, caption});
+        });
+    }
+};
+
+// A working directory holding a copy of the sample language library.
+struct SampleDirectory {
+    TempDir dir;
+    SampleDirectory() { std::filesystem::copy_file(kSampleLibrary, dir / "Lang_dll.DLL"); }
+};
+
+TEST(BuiltinStrings, IdsAscendAndLieInTheProgramsRanges) {
+    const auto table = builtinStrings();
+    ASSERT_GT(table.size(), 300u);
+    int previous = 0;
+    for (const BuiltinString& s : table) {
+        EXPECT_GT(s.id, previous);
+        previous = s.id;
+        EXPECT_TRUE((s.id >= 1 && s.id <= 404) || s.id == 1830 || s.id == 32024) << s.id;
+        EXPECT_NE(std::string(s.text), "") << s.id;
+    }
+}
+
+TEST(BuiltinStrings, TextsAreTheProgramsOwnWithBlanksAndLineBreaks) {
+    StringTable strings;
+    EXPECT_EQ(strings.text(1), "Data's are changed. Do you really want to cancel?");
+    EXPECT_EQ(strings.text(9), std::string(30, 'M'));
+    EXPECT_EQ(strings.text(25), "Could not open File\n");
+    EXPECT_EQ(strings.text(31), "UNKNOWN");
+    EXPECT_EQ(strings.text(32), "Do you want to save the modified project ? ");
+    EXPECT_EQ(strings.text(114), "About Kelvanto Software ");
+    EXPECT_EQ(strings.text(134), " -- ");
+    EXPECT_EQ(strings.text(138), "Temperature / \u00b0C");
+    EXPECT_EQ(strings.text(170), "Close only allowed\n if 'Serial Setpoint' is DISABLED (OFF) ");
+    EXPECT_EQ(strings.text(333), "Baudrate Error");
+    EXPECT_EQ(strings.text(348), "Controller Firmware must be greater 2");
+    EXPECT_EQ(strings.text(381), " !!! Caution !!! \n Are you sure to start Auto-Adapt ? ");
+    EXPECT_EQ(strings.text(1830), "Hysteresis / %");
+    EXPECT_EQ(strings.text(64), "Analog Channel 4");
+    EXPECT_EQ(strings.text(371), "SPI");
+    EXPECT_FALSE(strings.text(ids::kAppTitle).empty());
+    EXPECT_EQ(strings.text(5), "") << "an id without a text";
+    EXPECT_EQ(strings.text(-1), "");
+    EXPECT_EQ(strings.text(99999), "");
+}
+
+TEST(StringTable, WithoutALibraryTheProgramsTextsStandAndNoBoxIsShown) {
+    TempDir dir;
+    RecordedTable recorded;
+    std::string failure;
+    EXPECT_FALSE(recorded.table.loadLanguageLibrary(dir.str(), &failure));
+    EXPECT_EQ(failure, "LANGUAGE DLL missing '" + dir.str() + "/Lang_dll.DLL' !");
+    EXPECT_FALSE(recorded.table.libraryLoaded());
+    EXPECT_EQ(recorded.table.text(2), "Serial Port");
+    char buffer[16] = "x";
+    EXPECT_EQ(recorded.table.lookupString(2, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_TRUE(recorded.boxes.empty());
+    EXPECT_EQ(recorded.table.menuText(), builtinMenuText());
+}
+
+TEST(StringTable, TheSampleLibraryReplacesTexts) {
+    SampleDirectory sample;
+    RecordedTable recorded;
+    ASSERT_TRUE(recorded.table.loadLanguageLibrary(sample.dir.str(), nullptr));
+    EXPECT_TRUE(recorded.table.libraryLoaded());
+    EXPECT_EQ(recorded.table.text(2), "Serielle Schnittstelle");
+    EXPECT_EQ(recorded.table.text(25), "Datei konnte nicht ge\u00f6ffnet werden\n");
+    EXPECT_EQ(recorded.table.builtin(2), "Serial Port");
+    EXPECT_TRUE(recorded.boxes.empty());
+}
+
+TEST(StringTable, AMissingStringShowsItsBoxOncePerIdAndKeepsTheProgramsText) {
+    SampleDirectory sample;
+    RecordedTable recorded;
+    ASSERT_TRUE(recorded.table.loadLanguageLibrary(sample.dir.str(), nullptr));
+    for (int second = 0; second < 5; ++second) {
+        EXPECT_EQ(recorded.table.text(154), "Setpoint");  // the status bar asks every second
+    }
+    ASSERT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_EQ(recorded.boxes[0].text, " IDS 154 not found ");
+    EXPECT_EQ(recorded.boxes[0].caption, " Lang Dll ");
+    EXPECT_EQ(recorded.table.text(155), "Analog Input 2");
+    ASSERT_EQ(recorded.boxes.size(), 2u);
+    EXPECT_EQ(recorded.boxes[1].text, " IDS 155 not found ");
+}
+
+TEST(StringTable, ThreadsLookingUpTheSameMissingIdShowOneBox) {
+    SampleDirectory sample;
+    RecordedTable recorded;
+    ASSERT_TRUE(recorded.table.loadLanguageLibrary(sample.dir.str(), nullptr));
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 200; ++i) {
+                wrong += recorded.table.text(160) == "Analog In 2" ? 0 : 1;
+                wrong += recorded.table.text(2) == "Serielle Schnittstelle" ? 0 : 1;
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(recorded.boxes.size(), 1u);
+}
+
+TEST(StringTable, LookupStringCutsToTheBuffer) {
+    SampleDirectory sample;
+    RecordedTable recorded;
+    ASSERT_TRUE(recorded.table.loadLanguageLibrary(sample.dir.str(), nullptr));
+    char buffer[5];
+    EXPECT_EQ(recorded.table.lookupString(2, buffer, sizeof buffer), 4u);
+    EXPECT_STREQ(buffer, "Seri");
+    char large[StringTable::kLookupCapacity];
+    EXPECT_EQ(recorded.table.lookupString(7, large, sizeof large), 2u);
+    EXPECT_STREQ(large, "OK");
+}
+
+TEST(StringTable, TheLibraryCarriesItsMenu) {
+    SampleDirectory sample;
+    StringTable table;
+    ASSERT_TRUE(table.loadLanguageLibrary(sample.dir.str(), nullptr));
+    EXPECT_TRUE(table.libraryHasMenu());
+    const MenuParseResult menu = parseMenuText(table.menuText());
+    ASSERT_TRUE(menu.ok) << menu.errorLine << ": " << menu.error;
+    const MenuEntry* open = findMenuItem(menu.bar, 32005);
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->text, "Projekt \u00f6&ffnen...");
+}
+
+TEST(StringTable, UnloadingReturnsToTheProgramsTexts) {
+    SampleDirectory sample;
+    StringTable table;
+    ASSERT_TRUE(table.loadLanguageLibrary(sample.dir.str(), nullptr));
+    table.unloadLanguageLibrary();
+    EXPECT_FALSE(table.libraryLoaded());
+    EXPECT_EQ(table.text(2), "Serial Port");
+    EXPECT_FALSE(table.libraryHasMenu());
+}
+
+TEST(StringTable, OnlyTheExactFileNameIsLoaded) {
+    TempDir dir;
+    std::filesystem::copy_file(kSampleLibrary, dir / "lang_dll.dll");
+    StringTable table;
+    EXPECT_FALSE(table.loadLanguageLibrary(dir.str(), nullptr));
+}
+
+TEST(StringTable, AnEmptyWorkingDirectoryMeansTheCurrentOne) {
+    SampleDirectory sample;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(sample.dir.path());
+    StringTable table;
+    const bool loaded = table.loadLanguageLibrary("", nullptr);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(table.text(2), "Serielle Schnittstelle");
+}
+
+TEST(LanguageLibrary, AFileThatIsNoLibraryIsRefused) {
+    TempDir dir;
+    test::writeFile(dir / "Lang_dll.DLL", "not a shared object");
+    std::string reason;
+    EXPECT_EQ(LanguageLibrary::open(dir / "Lang_dll.DLL", &reason), nullptr);
+    EXPECT_FALSE(reason.empty());
+
+    StringTable table;
+    std::string failure;
+    EXPECT_FALSE(table.loadLanguageLibrary(dir.str(), &failure));
+    EXPECT_EQ(failure.rfind("LANGUAGE DLL missing '", 0), 0u);
+}
+
+TEST(LanguageLibrary, ALibraryWithoutTheStringFunctionIsRefused) {
+    // Any shared object of the system will do; the maths library is always there.
+    Dl_info info{};
+    double (*function)(double) = &::erf;
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(function), &info), 0);
+    ASSERT_NE(info.dli_fname, nullptr);
+    TempDir dir;
+    std::filesystem::copy_file(info.dli_fname, dir / "Lang_dll.DLL");
+    std::string reason;
+    EXPECT_EQ(LanguageLibrary::open(dir / "Lang_dll.DLL", &reason), nullptr);
+    EXPECT_EQ(reason, "no function kvt_lang_string");
+}
+
+TEST(LanguageLibrary, TheSampleOnlyTranslatesIdsTheProgramHas) {
+    auto library = LanguageLibrary::open(kSampleLibrary);
+    ASSERT_NE(library, nullptr);
+    StringTable own;
+    int translated = 0;
+    for (unsigned id = 1; id <= 32024; ++id) {
+        char buffer[StringTable::kLookupCapacity];
+        if (library->loadString(id, buffer, sizeof buffer) != 0) {
+            ++translated;
+            EXPECT_NE(own.builtin(static_cast<int>(id)), "") << "id " << id;
+        }
+    }
+    EXPECT_GT(translated, 40);
+    EXPECT_LT(translated, static_cast<int>(builtinStrings().size())) << "some fall back";
+}
+
+}  // namespace
+}  // namespace kvt
