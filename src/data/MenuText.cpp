@@ -181,7 +181,7 @@ MenuParseResult parseMenuText(std::string_view text) {
     auto fail = [&](std::string message) {
         result.ok = false;
         result.bar.clear();
-        result.errorLine = lexer.lineNumber();
+        result.errorLine = std::max(1, lexer.lineNumber());
         result.error = std::move(message);
         return result;
     };

@@ -76,6 +76,7 @@ TEST(MenuText, ErrorsNameTheirLine) {
         {"MENUITEM 3\n", 1},
         {"popup \"lower case\"\nEND\n", 1},
         {"\n# only a comment\n", 2},
+        {"", 1},
     };
     for (const Case& c : cases) {
         const MenuParseResult menu = parseMenuText(c.text);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "data/Strings.h"
+
+namespace kvt::fuzz {
+
+// One folder per fuzzing process, on a memory file system when there is one: the readers take
+// files, and each input is written to one first. Removed when the process exits normally.
+inline std::filesystem::path& workFolderPath() {
+    static std::filesystem::path folder;
+    return folder;
+}
+
+inline const std::filesystem::path& workFolder() {
+    std::filesystem::path& folder = workFolderPath();
+    if (folder.empty()) {
+        const std::filesystem::path base = std::filesystem::exists("/dev/shm")
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        folder = base / ("kvt-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(workFolderPath(), ec);
+        });
+    }
+    return folder;
+}
+
+inline void writeInput(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Ends the run as a finding when an invariant of the reader does not hold.
+inline void require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+class FixedStrings final : public Strings {
+  public:
+    std::string text(int id) override { return id == 31 ? "UNKNOWN" : "text"; }
+    std::string builtin(int id) override { return text(id); }
+    bool libraryLoaded() const override { return false; }
+};
+
+}  // namespace kvt::fuzz
