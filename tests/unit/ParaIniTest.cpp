@@ -386,6 +386,10 @@ TEST(DecimalText, TiesRoundAwayFromZero) {
     EXPECT_EQ(formatFixedHalfAway(0.0, 1), "0.0");
     EXPECT_EQ(formatFixedHalfAway(-0.001, 2), "-0.00");
     EXPECT_EQ(formatFixedHalfAway(1e20, 1), "100000000000000000000.0");
+    EXPECT_EQ(formatFixedHalfAway(0.5, 0), "1");
+    EXPECT_EQ(formatFixedHalfAway(123456789.125, 2), "123456789.13");
+    EXPECT_EQ(formatFixedHalfAway(5e-324, 2), "0.00") << "the smallest double";
+    EXPECT_EQ(formatFixedHalfAway(0.0500000000000000027756, 1), "0.1");
 }
 
 }  // namespace
