@@ -1,0 +1,668 @@
+// Read Parameter, Write Parameter and the Custom/Factory switch: the wire table's bytes both
+// ways, and the actions against a scripted controller on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+#include "engine/ActionEngine.h"
+#include "engine/ParameterWireTable.h"
+#include "link/Frame.h"
+#include "support/EngineHarness.h"
+
+namespace kvt {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::EngineHarness;
+
+Bytes frame(std::uint8_t code, std::uint8_t value) {
+    return {STX, code, value, static_cast<std::uint8_t>(code + value)};
+}
+
+// The 42 reads in the order the controller expects them.
+constexpr std::array<std::pair<const char*, std::uint8_t>, 42> kReads = {{
+    {"KPR", 0x02}, {"TIR", 0x04}, {"TDR", 0x06}, {"DBR", 0x08}, {"FOR", 0x33}, {"FGR", 0x35},
+    {"ILR", 0x37}, {"PFR", 0x39}, {"CYR", 0x3b}, {"CCR", 0x65}, {"SRR", 0x12}, {"CAR", 0x61},
+    {"SOR", 0x18}, {"SLR", 0x31}, {"OFR", 0x0e}, {"SPR", 0x10}, {"CBR", 0x63}, {"TRR", 0x0a},
+    {"RFR", 0x43}, {"CDR", 0x67}, {"AZR", 0x55}, {"FRR", 0x14}, {"TLR", 0x45}, {"CFR", 0x6b},
+    {"ASR", 0x49}, {"IPR", 0x4b}, {"ALR", 0x47}, {"CER", 0x69}, {"SDR", 0x41}, {"PMR", 0x1a},
+    {"PSR", 0x0c}, {"LSR", 0x3d}, {"FSR", 0x1c}, {"CIR", 0x2d}, {"CXR", 0x4d}, {"AVR", 0x7f},
+    {"HYR", 0x94}, {"DPR", 0x8f}, {"DFR", 0x77}, {"DDR", 0x79}, {"AOR", 0x16}, {"SHR", 0x3f},
+}};
+
+bool isWriteCode(std::uint8_t code) {
+    return std::any_of(kReads.begin(), kReads.end(), [&](const auto& read) {
+        return read.second == code + 1 && read.second != 0x55 && read.second != 0x7f;
+    });
+}
+
+// A controller that keeps one byte per read code; a write stores into the read code above it.
+struct RegisterController {
+    std::array<std::atomic<std::uint8_t>, 256> reg{};
+    std::atomic<int> faultCode{-1};  // the request code the faults apply to; -1 any
+    std::atomic<int> drop{0};
+    std::atomic<int> corrupt{0};
+    std::atomic<int> nak{0};
+
+    bool faultApplies(std::uint8_t code) const {
+        return faultCode.load() < 0 || faultCode.load() == code;
+    }
+
+    Bytes answer(const Bytes& req) {
+        const std::uint8_t code = req[1];
+        if (faultApplies(code) && drop > 0) {
+            --drop;
+            return {};
+        }
+        if (faultApplies(code) && nak > 0) {
+            --nak;
+            return {NAK};
+        }
+        Bytes reply;
+        if (isWriteCode(code)) {
+            reg[code + 1] = req[2];
+            reply = {ACK};
+        } else {
+            const std::uint8_t b = reg[code];
+            reply = {STX, b, b};
+        }
+        if (faultApplies(code) && corrupt > 0 && reply.size() == 3) {
+            --corrupt;
+            reply.back() ^= 0x5A;
+        }
+        return reply;
+    }
+};
+
+// ---------------------------------------------------------------- wire table
+
+const WireLine& line(const char* mnemonic) {
+    const WireLine* l = findWireLine(mnemonic);
+    EXPECT_NE(l, nullptr) << mnemonic;
+    return *l;
+}
+
+struct WireTableTest : ::testing::Test {
+    std::uint8_t write(const char* mnemonic) const { return encodeLine(line(mnemonic), set, tf); }
+    void read(const char* mnemonic, std::uint8_t b) { decodeLine(line(mnemonic), b, set, tf); }
+
+    ParameterRecord set{};
+    TestFunctionState tf{};
+};
+
+TEST_F(WireTableTest, HasTheFortyTwoReadsInRequestOrderAndFortyWrites) {
+    const auto table = parameterWireTable();
+    ASSERT_EQ(table.size(), kReads.size());
+    int writable = 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(table[i].readMnemonic, kReads[i].first) << i;
+        EXPECT_EQ(table[i].readCode, kReads[i].second) << i;
+        if (table[i].writable()) {
+            ++writable;
+            EXPECT_EQ(table[i].writeCode + 1, table[i].readCode);
+        }
+    }
+    EXPECT_EQ(writable, 40);
+    EXPECT_FALSE(line("AZR").writable());
+    EXPECT_FALSE(line("AVR").writable());
+}
+
+TEST_F(WireTableTest, ProportionalGainTruncatesAfterAddingFivehundredths) {
+    set.PROPORTIONAL_GAIN = 2.35f;
+    EXPECT_EQ(write("KPR"), 23);
+    read("KPR", 23);
+    EXPECT_FLOAT_EQ(set.PROPORTIONAL_GAIN, 2.3f);
+}
+
+TEST_F(WireTableTest, IntegrationTimeTravelsInTwentieths) {
+    set.INTEGRATION_TIME = 0.1f;
+    EXPECT_EQ(write("TIR"), 2);
+    read("TIR", 2);
+    EXPECT_FLOAT_EQ(set.INTEGRATION_TIME, 0.1f);
+}
+
+TEST_F(WireTableTest, SetpointOffsetIsShiftedByFifty) {
+    set.SETPOINT_OFFSET = -50;
+    EXPECT_EQ(write("OFR"), 0);
+    set.SETPOINT_OFFSET = 50;
+    EXPECT_EQ(write("OFR"), 100);
+    read("OFR", 0);
+    EXPECT_EQ(set.SETPOINT_OFFSET, -50);
+}
+
+TEST_F(WireTableTest, DisplaySelectIsRotatedByOne) {
+    set.DISPLAY_SELECT = 7;
+    EXPECT_EQ(write("CFR") >> 5, 0);
+    set.DISPLAY_SELECT = 0;
+    EXPECT_EQ(write("CFR") >> 5, 1);
+    set.DISPLAY_SELECT = 8;  // no such choice: 0 bits
+    EXPECT_EQ(write("CFR") >> 5, 0);
+    read("CFR", 0x1F);
+    EXPECT_EQ(set.DISPLAY_SELECT, 7);
+    EXPECT_EQ(set.AUTOSAFE_SOURCE, 1);
+    EXPECT_EQ(set.KEY_LOCK, 1);
+    EXPECT_EQ(set.I_VALUE, 1);
+    EXPECT_EQ(set.AUTO_ZERO_FEEDBACK_ANALOG_IN_2, 1);
+    EXPECT_EQ(set.PWM, 1);
+    read("CFR", 0x40);
+    EXPECT_EQ(set.DISPLAY_SELECT, 1);
+    EXPECT_EQ(set.PWM, 0);
+}
+
+TEST_F(WireTableTest, RangeSensorSpansTwoRequests) {
+    set.RANGE_SENSOR = 1000;
+    EXPECT_EQ(write("DFR"), 0xE8);
+    EXPECT_EQ(write("DDR"), 0x03);
+    read("DFR", 0xE8);
+    read("DDR", 0x03);
+    EXPECT_EQ(set.RANGE_SENSOR, 1000);
+    read("DFR", 0xE8);
+    read("DDR", 0x13);
+    EXPECT_EQ(set.RANGE_SENSOR, 0x3E8) << "only the low nibble of DDR counts";
+}
+
+TEST_F(WireTableTest, ParameterSetBitSixIsSetForCustom) {
+    set.PARAMETER_SET = 0;
+    EXPECT_EQ(write("CAR") & 0x40, 0x40);
+    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf) & 0x40, 0x40);
+    set.PARAMETER_SET = 1;
+    EXPECT_EQ(write("CAR") & 0x40, 0);
+    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf) & 0x40, 0);
+    read("CAR", 0x00);
+    EXPECT_EQ(set.PARAMETER_SET, 1) << "bit 6 clear is Factory";
+    read("CAR", 0x40);
+    EXPECT_EQ(set.PARAMETER_SET, 0);
+}
+
+TEST_F(WireTableTest, CurrentLimitsAreDividedByTen) {
+    set.CURRENT_MIN = 105;
+    EXPECT_EQ(write("CIR"), 10);
+    read("CIR", 10);
+    EXPECT_EQ(set.CURRENT_MIN, 100);
+    set.CURRENT_MAX = 109;
+    EXPECT_EQ(write("CXR"), 10);
+}
+
+TEST_F(WireTableTest, SetpointSelectionSevenOnTheLineLeavesTheFieldAlone) {
+    set.SETPOINT_SELECTION = 4;
+    read("CAR", 7 << 1);
+    EXPECT_EQ(set.SETPOINT_SELECTION, 4);
+    read("CAR", 6 << 1);
+    EXPECT_EQ(set.SETPOINT_SELECTION, 4);
+    read("CAR", 5 << 1);
+    EXPECT_EQ(set.SETPOINT_SELECTION, 5);
+    set.SETPOINT_SELECTION = 6;  // not a choice: sends 0 bits
+    EXPECT_EQ(write("CAR") & 0x0E, 0);
+}
+
+TEST_F(WireTableTest, TestFunctionTypeTravelsInTheTopBitsOfTheControllerStructureByte) {
+    set.CONTROLLER_STRUCTURE = 3;
+    tf.testFunctionType = 2;
+    EXPECT_EQ(write("CCR"), 0x83);
+    EXPECT_EQ(encodeBits(testFunctionControlLayout(), set, tf), 0xA3)
+        << "Write Test Function sets bit 5 when the auto zero is off";
+    set.AUTO_ZERO_FEEDBACK_ANALOG_IN_1 = 1;
+    EXPECT_EQ(write("CCR"), 0xA3);
+    EXPECT_EQ(encodeBits(testFunctionControlLayout(), set, tf), 0x83);
+
+    read("CCR", 0xDD);  // 11 011 101
+    EXPECT_EQ(set.CONTROLLER_STRUCTURE, 5);
+    EXPECT_EQ(set.SETPOINT_RANGE_DETECTION, 3);
+    EXPECT_EQ(set.AUTO_ZERO_FEEDBACK_ANALOG_IN_1, 0);
+    EXPECT_EQ(tf.testFunctionTypeRead, 3);
+    EXPECT_EQ(tf.testFunctionType, 2) << "the type to write is not touched by a read";
+    EXPECT_EQ(tf.testFunctionReadMark, 1);
+}
+
+TEST_F(WireTableTest, CustomFactoryByteInvertsOvertemperatureAndAutosafe) {
+    set.OVERTEMPERATURE = 0;
+    set.SETPOINT_SELECTION = 3;
+    set.SETPOINT_DIRECTION = 1;
+    set.AUTOSAFE = 0;
+    set.PARAMETER_SET = 0;
+    set.SETPOINT_ADJUSTMENT = 1;
+    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf), 0xF7);
+    EXPECT_EQ(write("CAR"), 0xD6);
+    set.OVERTEMPERATURE = 1;
+    set.AUTOSAFE = 1;
+    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf), 0xD6);
+    EXPECT_EQ(write("CAR"), 0xF7);
+}
+
+TEST_F(WireTableTest, ChoicesOutsideTheirCodesSendZeroBits) {
+    set.FEEDBACK_SELECT = 6;
+    set.FEEDBACK_SELECT_SLAVE = 3;
+    EXPECT_EQ(write("FSR"), 0x30);
+    set.FEEDBACK_SELECT = 5;
+    set.FEEDBACK_SELECT_SLAVE = 0;
+    EXPECT_EQ(write("FSR"), 0x05);
+    set.SELECT_FUNCTION = 7;
+    EXPECT_EQ(write("CBR"), 0);
+    set.ANALOG_IN_1_SIGNAL = 3;
+    set.ANALOG_IN_2_SIGNAL = 2;
+    EXPECT_EQ(write("FRR"), 0x20);
+    set.ANALOG_OUT_SIGNAL = 3;
+    EXPECT_EQ(write("AOR"), 0);
+    set.SHUT_OFF = 2;
+    EXPECT_EQ(write("SOR"), 0);
+    set.SHUT_OFF = 1;
+    EXPECT_EQ(write("SOR"), 1);
+}
+
+TEST_F(WireTableTest, ChoicesOutsideTheirCodesAreKeptOrZeroedOnRead) {
+    set.SETPOINT_SIGNAL = 1;
+    read("SRR", 3);
+    EXPECT_EQ(set.SETPOINT_SIGNAL, 1);
+    set.SHUT_OFF = 1;
+    read("SOR", 2);
+    EXPECT_EQ(set.SHUT_OFF, 1);
+    set.SELECT_FUNCTION = 4;
+    read("CBR", 0xE0);
+    EXPECT_EQ(set.SELECT_FUNCTION, 0) << "7 reads as 0";
+    set.FEEDBACK_SELECT = 3;
+    set.FEEDBACK_SELECT_SLAVE = 3;
+    read("FSR", 0x76);
+    EXPECT_EQ(set.FEEDBACK_SELECT, 0);
+    EXPECT_EQ(set.FEEDBACK_SELECT_SLAVE, 0);
+    EXPECT_EQ(tf.testFunctionReadMark, 1);
+    set.ANALOG_IN_1_SIGNAL = 1;
+    set.ANALOG_IN_2_SIGNAL = 1;
+    read("FRR", 0x7B);  // signals 3 and 7, direction 1 only for analog in 1
+    EXPECT_EQ(set.ANALOG_IN_1_SIGNAL, 1);
+    EXPECT_EQ(set.ANALOG_IN_2_SIGNAL, 1);
+    EXPECT_EQ(set.ANALOG_IN_1_DIRECTION, 1);
+    EXPECT_EQ(set.ANALOG_IN_2_DIRECTION, 0);
+}
+
+TEST_F(WireTableTest, AValueTooWideForItsBitsDoesNotSpillIntoItsNeighbours) {
+    set.CONTROLLER_STRUCTURE = 9;  // from a damaged file
+    EXPECT_EQ(write("CCR") & 0xF8, 0);
+    set.DELAY_TIME = -1;  // 0 s in the file gives code -1
+    set.COIL_OFF_TIME = 0;
+    set.COIL_ON_TIME = 0;
+    EXPECT_EQ(write("ALR"), 0x07);
+}
+
+TEST_F(WireTableTest, FlagsAreSetOnlyForOne) {
+    set.AUTOSAFE = 2;
+    set.OVERTEMPERATURE = 1;
+    EXPECT_EQ(write("CAR") & 0x21, 0x01);
+}
+
+TEST_F(WireTableTest, HysteresisIsRoundedBeforeScaling) {
+    set.SETPOINT_HYSTERESIS = 0.96f;
+    EXPECT_EQ(write("HYR"), 10);
+    set.LIMIT_HYSTERESIS = 0.96f;
+    EXPECT_EQ(write("SHR"), 9);
+}
+
+TEST_F(WireTableTest, ReadOnlyAutoZeroValuesAreOffsetBy128) {
+    read("AZR", 0x80);
+    EXPECT_EQ(set.AUTO_ZERO_VALUE_ANALOG_IN_1, 0);
+    read("AVR", 126);
+    EXPECT_EQ(set.AUTO_ZERO_VALUE_ANALOG_IN_2, -2);
+}
+
+TEST_F(WireTableTest, FrequenciesAndCurrentsAreScaledByTen) {
+    set.PWM_FREQUENCY = 20;
+    EXPECT_EQ(write("PFR"), 2);
+    read("PFR", 25);
+    EXPECT_EQ(set.PWM_FREQUENCY, 250);
+    set.CURRENT_LIMIT_LEVEL = 1500;
+    EXPECT_EQ(write("ASR"), 150);
+}
+
+TEST(LineByte, TruncatesTowardZeroAndKeepsTheLowByte) {
+    EXPECT_EQ(lineByte(23.99), 23);
+    EXPECT_EQ(lineByte(-1.5), 0xFF);
+    EXPECT_EQ(lineByte(300.0), 44);
+}
+
+TEST(LineByte, ValuesNoIntegerHoldsAreSentAsZero) {
+    EXPECT_EQ(lineByte(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(lineByte(std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(lineByte(1e30), 0);
+    EXPECT_EQ(lineByte(-3e9), 0);
+}
+
+// ---------------------------------------------------------------- actions
+
+// A current set that exercises every line; the frames Write Parameter must send for it.
+ParameterRecord knownCurrentSet() {
+    ParameterRecord p{};
+    p.PROPORTIONAL_GAIN = 2.35f;
+    p.INTEGRATION_TIME = 0.1f;
+    p.DERIVATION_TIME = 40;
+    p.DEAD_BAND = 0.5f;
+    p.FORWARD_OFFSET = 12;
+    p.FORWARD_GAIN = 1.25f;
+    p.INTEGRATION_LIMIT = 80;
+    p.PWM_FREQUENCY = 250;
+    p.CONTROL_CYCLE_TIME = 5;
+    p.CONTROLLER_STRUCTURE = 3;
+    p.SETPOINT_RANGE_DETECTION = 2;
+    p.AUTO_ZERO_FEEDBACK_ANALOG_IN_1 = 1;
+    p.SETPOINT_SIGNAL = 2;
+    p.OVERTEMPERATURE = 1;
+    p.SETPOINT_SELECTION = 4;
+    p.SETPOINT_DIRECTION = 1;
+    p.AUTOSAFE = 1;
+    p.PARAMETER_SET = 0;
+    p.SETPOINT_ADJUSTMENT = 0;
+    p.SHUT_OFF = 1;
+    p.SHUT_OFF_LEVEL = 2.5f;
+    p.SETPOINT_OFFSET = -50;
+    p.SETPOINT_SPAN = 60;
+    p.PRESSURE_SWITCH_OUTPUT_SOURCE = 3;
+    p.RAMP_FUNCTION = 2;
+    p.SELECT_POLARITY = 1;
+    p.SELECT_FUNCTION = 5;
+    p.RAMP_RISE_TIME = 1.5f;
+    p.RAMP_FALL_TIME = 20.0f;
+    p.ANALOG_OUT_SELECT = 5;
+    p.ERROR_SELECT = 6;
+    p.OPTION_INPUT_PRESSURE_SENSOR = 2;
+    p.ANALOG_IN_1_SIGNAL = 1;
+    p.ANALOG_IN_1_DIRECTION = 1;
+    p.ANALOG_IN_2_SIGNAL = 2;
+    p.ANALOG_IN_2_DIRECTION = 1;
+    p.OVERTEMPERATURE_LIMIT = 85;
+    p.AUTOSAFE_SOURCE = 1;
+    p.KEY_LOCK = 0;
+    p.I_VALUE = 1;
+    p.AUTO_ZERO_FEEDBACK_ANALOG_IN_2 = 0;
+    p.PWM = 1;
+    p.DISPLAY_SELECT = 7;
+    p.CURRENT_LIMIT_LEVEL = 1500;
+    p.INPUT_PRESSURE_LIMIT = 70;
+    p.DELAY_TIME = 3;
+    p.COIL_OFF_TIME = 5;
+    p.COIL_ON_TIME = 2;
+    p.LED_GREEN = 1;
+    p.LED_YELLOW = 2;
+    p.LED_RED = 3;
+    p.KEY_FUNCTION = 1;
+    p.OUTPUT_DELAY = 0.3f;
+    p.OUTPUT_MODE = 1;
+    p.WINDOW_SIZE = 3.0f;
+    p.LIMIT_SIZE = 12.5f;
+    p.FEEDBACK_SELECT = 4;
+    p.FEEDBACK_SELECT_SLAVE = 6;
+    p.CURRENT_MIN = 105;
+    p.CURRENT_MAX = 1270;
+    p.SETPOINT_HYSTERESIS = 0.96f;
+    p.DP = 3;
+    p.RANGE_SENSOR = 1000;
+    p.ANALOG_OUT_SIGNAL = 2;
+    p.ANALOG_OUT_DIRECTION = 1;
+    p.LIMIT_HYSTERESIS = 0.7f;
+    p.SLAVE_GAIN = 9.5f;  // never transferred
+    return p;
+}
+
+const std::vector<Bytes> kKnownSetFrames = {
+    frame(0x01, 23),   frame(0x03, 2),    frame(0x05, 40),   frame(0x07, 5),   frame(0x32, 12),
+    frame(0x34, 125),  frame(0x36, 80),   frame(0x38, 25),   frame(0x3a, 5),   frame(0x64, 0xB3),
+    frame(0x11, 2),    frame(0x60, 0x79), frame(0x17, 1),    frame(0x30, 25),  frame(0x0d, 0),
+    frame(0x0f, 60),   frame(0x62, 0xBB), frame(0x09, 15),   frame(0x42, 200), frame(0x66, 0xB5),
+    frame(0x13, 0xA9), frame(0x44, 85),   frame(0x6a, 0x15), frame(0x48, 150), frame(0x4a, 70),
+    frame(0x46, 0xAB), frame(0x68, 0x79), frame(0x40, 3),    frame(0x19, 1),   frame(0x0b, 30),
+    frame(0x3c, 25),   frame(0x1b, 4),    frame(0x2c, 10),   frame(0x4c, 127), frame(0x93, 10),
+    frame(0x8e, 3),    frame(0x76, 0xE8), frame(0x78, 0x03), frame(0x15, 6),   frame(0x3e, 7),
+};
+
+class ParameterActionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        controller.reg[0x23] = 23;  // firmware, for the baud-rate test
+        h.setScript([this](const Bytes& req) { return controller.answer(req); });
+        h.start();
+    }
+
+    // The requests after the baud-rate test's version request.
+    std::vector<Bytes> actionRequests() const {
+        std::vector<Bytes> all = h.requests();
+        if (!all.empty() && all.front()[1] == 0x23) {
+            all.erase(all.begin());
+        }
+        return all;
+    }
+
+    void connect() {
+        ASSERT_TRUE(h.run(cmd::kResetCalibrationCounter, notify::kCalibrationCounterReset));
+        ASSERT_TRUE(h.waitIdle());
+        h.notifier().clear();
+        h.trace().clear();
+    }
+
+    RegisterController controller;
+    std::atomic<int> seen{0};
+    EngineHarness h;
+};
+
+TEST_F(ParameterActionsTest, WriteParameterSendsTheFortyFramesOfTheTable) {
+    h.records().params.currentSet = knownCurrentSet();
+    h.records().testFunction.testFunctionType = 2;
+    ASSERT_TRUE(h.run(cmd::kWriteParameter, notify::kParametersWritten));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), kKnownSetFrames.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        EXPECT_EQ(requests[i], kKnownSetFrames[i]) << "frame " << i;
+    }
+    EXPECT_TRUE(h.trace().contains(" Write Parameter "));
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_TRUE(notes[0].sent);
+    EXPECT_TRUE(h.waitIdle());
+    EXPECT_EQ(h.engine().commandWord(), 0u);
+}
+
+TEST_F(ParameterActionsTest, ReadParameterSendsTheFortyTwoReadsAndDecodesTheReplies) {
+    const std::pair<std::uint8_t, std::uint8_t> held[] = {
+        {0x02, 23},   {0x04, 2},    {0x33, 12},   {0x35, 125},  {0x65, 0x9A}, {0x61, 0x40},
+        {0x0e, 0},    {0x55, 131},  {0x6b, 0x1F}, {0x1c, 0x54}, {0x2d, 10},   {0x7f, 126},
+        {0x77, 0xE8}, {0x79, 0x13}, {0x94, 25},   {0x39, 25},
+    };
+    for (const auto& [code, value] : held) {
+        controller.reg[code] = value;
+    }
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kParametersRead));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), kReads.size());
+    for (std::size_t i = 0; i < kReads.size(); ++i) {
+        EXPECT_EQ(requests[i], frame(kReads[i].second, 0)) << kReads[i].first;
+    }
+    const ParameterRecord& d = h.records().params.deviceSet;
+    EXPECT_TRUE(h.records().params.deviceValid());
+    EXPECT_FLOAT_EQ(d.PROPORTIONAL_GAIN, 2.3f);
+    EXPECT_FLOAT_EQ(d.INTEGRATION_TIME, 0.1f);
+    EXPECT_EQ(d.FORWARD_OFFSET, 12);
+    EXPECT_FLOAT_EQ(d.FORWARD_GAIN, 1.25f);
+    EXPECT_EQ(d.CONTROLLER_STRUCTURE, 2);  // 0x9A = 10 011 010
+    EXPECT_EQ(d.SETPOINT_RANGE_DETECTION, 3);
+    EXPECT_EQ(d.AUTO_ZERO_FEEDBACK_ANALOG_IN_1, 0);
+    EXPECT_EQ(h.records().testFunction.testFunctionTypeRead, 2);
+    EXPECT_EQ(h.records().testFunction.testFunctionReadMark, 1);
+    EXPECT_EQ(d.PARAMETER_SET, 0);
+    EXPECT_EQ(d.SETPOINT_OFFSET, -50);
+    EXPECT_EQ(d.AUTO_ZERO_VALUE_ANALOG_IN_1, 3);
+    EXPECT_EQ(d.DISPLAY_SELECT, 7);
+    EXPECT_EQ(d.FEEDBACK_SELECT, 4);
+    EXPECT_EQ(d.FEEDBACK_SELECT_SLAVE, 5);
+    EXPECT_EQ(d.CURRENT_MIN, 100);
+    EXPECT_EQ(d.AUTO_ZERO_VALUE_ANALOG_IN_2, -2);
+    EXPECT_EQ(d.RANGE_SENSOR, 1000);
+    EXPECT_FLOAT_EQ(d.SETPOINT_HYSTERESIS, 2.5f);
+    EXPECT_EQ(d.PWM_FREQUENCY, 250);
+    EXPECT_TRUE(h.trace().contains("Read Parameter"));
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].code, notify::kParametersRead);
+    EXPECT_TRUE(notes[0].sent);
+}
+
+TEST_F(ParameterActionsTest, WriteThenReadRoundTripsAParameterSet) {
+    ParameterRecord p = knownCurrentSet();
+    // Values that the line carries exactly.
+    p.PROPORTIONAL_GAIN = 2.3f;
+    p.FEEDBACK_SELECT_SLAVE = 2;
+    p.CURRENT_MIN = 100;
+    p.CURRENT_MAX = 1270;
+    p.SETPOINT_HYSTERESIS = 1.0f;
+    p.SLAVE_GAIN = 0.0f;
+    h.records().params.currentSet = p;
+    h.records().testFunction.testFunctionType = 1;
+    controller.reg[0x55] = 130;
+    controller.reg[0x7f] = 120;
+    ASSERT_TRUE(h.run(cmd::kWriteParameter | cmd::kReadParameter, notify::kParametersRead));
+    EXPECT_EQ(h.notifier().codes(),
+              (std::vector<int>{notify::kParametersWritten, notify::kParametersRead}));
+    ParameterRecord expected = p;
+    expected.VALID = 1;
+    expected.AUTO_ZERO_VALUE_ANALOG_IN_1 = 2;
+    expected.AUTO_ZERO_VALUE_ANALOG_IN_2 = -8;
+    const ParameterRecord& d = h.records().params.deviceSet;
+    EXPECT_TRUE(d == expected);
+    for (const ParameterField& field : parameterFields()) {
+        EXPECT_EQ(fieldValue(d, field), fieldValue(expected, field)) << field.name;
+    }
+    EXPECT_EQ(h.records().testFunction.testFunctionTypeRead, 1);
+    EXPECT_EQ(actionRequests().size(), 40u + 42u);
+}
+
+TEST_F(ParameterActionsTest, ForwardValuesReachTheDeviceSetOnlyWithTheControllerStructure) {
+    connect();
+    h.records().params.deviceSet.FORWARD_OFFSET = 99;
+    h.records().params.deviceSet.FORWARD_GAIN = 9.0f;
+    controller.reg[0x33] = 12;
+    controller.reg[0x35] = 150;
+    controller.faultCode = 0x65;  // CCR never answers properly
+    controller.corrupt = 4;
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kBadReply));
+    EXPECT_EQ(h.records().params.deviceSet.FORWARD_OFFSET, 99);
+    EXPECT_FLOAT_EQ(h.records().params.deviceSet.FORWARD_GAIN, 9.0f);
+    EXPECT_FALSE(h.records().params.deviceValid());
+
+    h.notifier().clear();
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kParametersRead));
+    EXPECT_EQ(h.records().params.deviceSet.FORWARD_OFFSET, 12);
+    EXPECT_FLOAT_EQ(h.records().params.deviceSet.FORWARD_GAIN, 1.5f);
+}
+
+TEST_F(ParameterActionsTest, ThreeFailuresAndACleanRunCompleteTheRead) {
+    connect();
+    controller.faultCode = 0x49;  // ASR, the 25th read
+    controller.corrupt = 2;
+    controller.nak = 0;
+    controller.drop = 1;
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kParametersRead));
+    EXPECT_TRUE(h.trace().contains("Retry 1 "));
+    EXPECT_TRUE(h.trace().contains("Retry 2 "));
+    EXPECT_TRUE(h.trace().contains("Retry 3 "));
+    EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kParametersRead}));
+    EXPECT_TRUE(h.records().params.deviceValid());
+    // Every retry starts again at KPR: 3 × 25 requests, then the 42 of the clean run.
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), 3u * 25u + 42u);
+    EXPECT_EQ(requests[25][1], 0x02);
+    EXPECT_EQ(requests[50][1], 0x02);
+    EXPECT_EQ(requests[75][1], 0x02);
+    EXPECT_EQ(h.trace().count("Read Parameter"), 4);
+    // The read resets ACTION_RETRY once it has all replies.
+    EXPECT_EQ(h.session().link().status[StatusActionRetry].load(), 0u);
+}
+
+TEST_F(ParameterActionsTest, TheFourthFailureAnywhereEndsTheRead) {
+    connect();
+    // A failure at KPR, then three more at different lines of the restarted read: the count
+    // covers the whole action.
+    h.setScript([this](const Bytes& req) {
+        const int n = ++seen;
+        if (n == 1 || n == 2 + 10 || n == 2 + 10 + 1 + 30 || n == 2 + 10 + 1 + 30 + 1 + 41) {
+            return Bytes{STX, 0x40, 0x41};
+        }
+        return controller.answer(req);
+    });
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kBadReply));
+    EXPECT_TRUE(h.waitIdle());
+    EXPECT_TRUE(h.trace().contains("stopped "));
+    EXPECT_TRUE(h.trace().contains("Retry 3 "));
+    EXPECT_FALSE(h.trace().contains("Retry 4 "));
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_FALSE(notes[0].sent);
+    EXPECT_FALSE(h.records().params.deviceValid());
+    EXPECT_EQ(h.engine().commandWord(), 0u);
+}
+
+TEST_F(ParameterActionsTest, TimeOutsEndTheWriteWithNotification4AndNameTheRequest) {
+    connect();
+    controller.faultCode = 0x05;  // TDS
+    controller.drop = 4;
+    ASSERT_TRUE(h.run(cmd::kWriteParameter, notify::kTimeout));
+    int named = 0;
+    for (const auto& line : h.trace().lines()) {
+        if (line.text.rfind("Action TDS '0x5' Step x8d, Error:3 ", 0) == 0) {
+            EXPECT_EQ(line.kind, 4);
+            ++named;
+        }
+    }
+    EXPECT_EQ(named, 4);
+    EXPECT_FALSE(h.trace().contains("Retry 4 "));
+    EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kTimeout}));
+}
+
+TEST_F(ParameterActionsTest, ABadReplyIsTracedWithTheLinesMnemonicAndStep) {
+    connect();
+    controller.faultCode = 0x06;  // TDR, the third read: steps 0xb..0xd
+    controller.reg[0x06] = 0x11;
+    controller.corrupt = 1;
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kParametersRead));
+    int checksumLines = 0;
+    for (const auto& line : h.trace().lines()) {
+        if (line.kind == 7) {
+            ++checksumLines;
+            EXPECT_EQ(line.text, "Action TDR '0x6' Step xd, Error:2 0:0x2 1:0x11 2:0x4b bcc:92 ");
+        }
+    }
+    EXPECT_EQ(checksumLines, 1);
+}
+
+TEST_F(ParameterActionsTest, ANakToAWriteIsRetriedFromTheFirstWrite) {
+    connect();
+    h.records().params.currentSet = knownCurrentSet();
+    controller.faultCode = 0x60;  // CAS of Write Parameter, the 12th write
+    controller.nak = 1;
+    ASSERT_TRUE(h.run(cmd::kWriteParameter, notify::kParametersWritten));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), 12u + 40u);
+    EXPECT_EQ(requests[12], kKnownSetFrames[0]);
+    EXPECT_TRUE(h.trace().contains("Retry 1 "));
+    EXPECT_EQ(h.trace().count(" Write Parameter "), 2);
+}
+
+TEST_F(ParameterActionsTest, CustomFactorySwitchSendsCasAndTheReadBackFollows) {
+    h.records().params.currentSet = knownCurrentSet();
+    h.records().params.currentSet.PARAMETER_SET = 1;  // Factory
+    ASSERT_TRUE(h.run(cmd::kCustomFactorySet | cmd::kReadParameter, notify::kParametersRead));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), 1u + 42u);
+    // Overtemperature 1 and autosafe 1 are sent as clear bits; selection 4, direction 1.
+    EXPECT_EQ(requests[0], frame(0x60, 0x18));
+    EXPECT_EQ(h.notifier().codes(),
+              (std::vector<int>{notify::kParameterSetSent, notify::kParametersRead}));
+    EXPECT_TRUE(h.trace().contains(" Custom, Factory Parameter Send "));
+    EXPECT_EQ(h.records().params.deviceSet.PARAMETER_SET, 1);
+
+    h.notifier().clear();
+    ASSERT_TRUE(h.run(cmd::kCustomFactorySetAlt, notify::kParameterSetSent));
+    EXPECT_TRUE(h.waitIdle());
+    EXPECT_EQ(h.engine().commandWord(), 0u);
+}
+
+}  // namespace
+}  // namespace kvt
