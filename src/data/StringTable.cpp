@@ -5,6 +5,7 @@
 
 #include "data/BuiltinStrings.h"
 #include "data/Format.h"
+#include "data/MenuText.h"
 #include "data/ProgramFiles.h"
 
 namespace kvt {
@@ -28,12 +29,23 @@ bool StringTable::loadLanguageLibrary(const std::string& workingDirectory,
 
 void StringTable::attachLanguageLibrary(std::unique_ptr<LanguageLibrary> library) {
     library_ = std::move(library);
+    libraryMenuUsable_ = false;
+    menuError_.clear();
+    if (library_ && library_->hasMenu()) {
+        const MenuParseResult menu = parseMenuText(library_->menuText());
+        libraryMenuUsable_ = menu.ok;
+        if (!menu.ok) {
+            menuError_ = format("menu line %d: %s", menu.errorLine, menu.error.c_str());
+        }
+    }
     std::lock_guard lock(mutex_);
     reported_.clear();
 }
 
 void StringTable::unloadLanguageLibrary() {
     library_.reset();
+    libraryMenuUsable_ = false;
+    menuError_.clear();
 }
 
 void StringTable::setMessageBox(MessageBox box) {
@@ -91,14 +103,14 @@ std::size_t StringTable::lookupString(unsigned id, char* buffer, std::size_t cap
 }
 
 std::string StringTable::menuText() const {
-    if (library_ && library_->hasMenu()) {
+    if (libraryHasMenu()) {
         return library_->menuText();
     }
     return builtinMenuText();
 }
 
 bool StringTable::libraryHasMenu() const {
-    return library_ && library_->hasMenu();
+    return library_ && libraryMenuUsable_;
 }
 
 }  // namespace kvt

@@ -35,7 +35,7 @@ class StringTable final : public Strings {
     bool loadLanguageLibrary(const std::string& workingDirectory, std::string* failureText);
     // Takes over an already opened library (tests, tools).
     void attachLanguageLibrary(std::unique_ptr<LanguageLibrary> library);
-    // Exit: frees the library.
+    // Exit: frees the library. Load and unload while no other thread looks texts up.
     void unloadLanguageLibrary();
 
     // The box for a string the loaded library lacks (" IDS %u not found " / " Lang Dll "). It is
@@ -53,13 +53,17 @@ class StringTable final : public Strings {
     // id) when the library has none. Returns 0 without a box when no library is loaded.
     std::size_t lookupString(unsigned id, char* buffer, std::size_t capacity);
 
-    // Menu 32024 in plain text form: the library's replacement when it carries one, else the
-    // program's own menu.
+    // Menu 32024 in plain text form: the library's replacement when it carries one that parses
+    // (data/MenuText.h), else the program's own menu.
     std::string menuText() const;
     bool libraryHasMenu() const;
+    // Why the library's menu is not used, empty when it is used or there is none.
+    const std::string& libraryMenuError() const { return menuError_; }
 
   private:
     std::unique_ptr<LanguageLibrary> library_;
+    bool libraryMenuUsable_ = false;
+    std::string menuError_;
     MessageBox box_;
     mutable std::mutex mutex_;  // guards box_ and reported_
     std::set<unsigned> reported_;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <set>
 #include <thread>
 #include <vector>
@@ -235,6 +236,42 @@ TEST(LanguageLibrary, TheSampleOnlyTranslatesIdsTheProgramHas) {
     }
     EXPECT_GT(translated, 40);
     EXPECT_LT(translated, static_cast<int>(builtinStrings().size())) << "some fall back";
+}
+
+// A library written in C as the guide shows, with a menu that does not parse. Compiled by the
+// test with the system's C compiler.
+TEST(LanguageLibrary, AHandWrittenLibraryWorksAndABrokenMenuIsNotUsed) {
+    if (std::system("command -v cc >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no C compiler to make the library with";
+    }
+    TempDir dir;
+    test::writeFile(dir / "lang.c", R"(#include <string.h>
+__attribute__((visibility("default"))) int kvt_lang_string(unsigned id, char* buffer,
+                                                            int capacity) {
+    const char* text = id == 39 ? "Annuler" : 0;
+    if (!text || capacity <= 0) return 0;
+    size_t n = strlen(text);
+    if (n > (size_t)capacity - 1) n = (size_t)capacity - 1;
+    memcpy(buffer, text, n);
+    buffer[n] = 0;
+    return (int)n;
+}
+__attribute__((visibility("default"))) const char* kvt_lang_menu(void) {
+    return "POPUP \"&Fichier\"\n    MENUITEM 32004 \"&Nouveau\"\n";
+}
+)");
+    const std::string build = "cc -shared -fPIC -o '" + (dir / "Lang_dll.DLL").string() + "' '" +
+                              (dir / "lang.c").string() + "' 2>&1";
+    ASSERT_EQ(std::system(build.c_str()), 0);
+
+    RecordedTable recorded;
+    ASSERT_TRUE(recorded.table.loadLanguageLibrary(dir.str(), nullptr));
+    EXPECT_EQ(recorded.table.text(39), "Annuler");
+    EXPECT_EQ(recorded.table.text(7), "OK");
+    EXPECT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_FALSE(recorded.table.libraryHasMenu());
+    EXPECT_EQ(recorded.table.menuText(), builtinMenuText());
+    EXPECT_EQ(recorded.table.libraryMenuError(), "menu line 2: POPUP without its END");
 }
 
 }  // namespace
