@@ -205,6 +205,12 @@ class SetpointActions final : public ActionFamily {
             default:
                 break;
         }
+        // The send steps say which branch runs; the shared reply step relies on the choice.
+        if (s < kDisableSend) {
+            transmit_ = true;
+        } else if (s < kSetpointAwaitReply) {
+            transmit_ = false;
+        }
         const SetpointRequest& form = transmit_ ? (pwm_ ? kTransmitPwm : kTransmitSerial)
                                                 : (pwm_ ? kDisablePwm : kDisableSerial);
         const std::uint32_t send = transmit_ ? kTransmitSend : kDisableSend;
