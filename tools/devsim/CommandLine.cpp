@@ -39,7 +39,7 @@ const OptionSpec* findOption(std::string_view name) {
 
 std::string line(const char* name, const char* value, const char* help) {
     char text[240];
-    std::snprintf(text, sizeof text, "  %-36s %s\n",
+    std::snprintf(text, sizeof text, "  %-32s %s\n",
                   (std::string(name) + (value != nullptr ? std::string(" ") + value : "")).c_str(),
                   help);
     return text;

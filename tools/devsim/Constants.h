@@ -31,6 +31,10 @@ inline constexpr std::uint8_t kDefaultTriggerPeriodMs = 4;
 // waits for the PC: stream records beyond this are lost, as on a line that nobody reads.
 inline constexpr std::size_t kMaxPendingOutput = 4096;
 
+// Paced output wakes at most about once per this interval; bytes may leave up to this much later
+// than their line time, never earlier.
+inline constexpr std::chrono::microseconds kPacingBatch{1000};
+
 // Calibration matrix memory: 26 rows of ten values at the addresses 0, 10, ... 250.
 inline constexpr std::size_t kMatrixRowLength = 10;
 inline constexpr std::size_t kMatrixMemorySize = 260;

@@ -342,11 +342,11 @@ struct ControlCommand {
 };
 
 const ControlCommand kCommands[] = {
-    {"drop", "[N]", "leave the next N requests (default 1) unanswered and without effect",
+    {"drop", "[N]", "leave the next N requests (default 1) unanswered, without effect",
      [](CommandContext& c, const Words& a, std::string_view) {
          return faultCount(&Faults::drop, "drop", c, a);
      }},
-    {"nak", "[N]", "refuse the next N requests with NAK (a data request: NAK padded with 00)",
+    {"nak", "[N]", "refuse the next N requests with NAK (padded to a data reply's length)",
      [](CommandContext& c, const Words& a, std::string_view) {
          return faultCount(&Faults::nak, "nak", c, a);
      }},

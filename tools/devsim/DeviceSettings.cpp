@@ -105,10 +105,10 @@ std::string setModuleTemperature(DeviceModel& model, std::string_view text) {
 }
 
 const DeviceSetting kSettings[] = {
-    {"firmware", "N", "firmware version (VER); below 7 there is no AXR/AX2R (default 23)",
+    {"firmware", "N", "firmware version (VER); AXR/AX2R from 7 on (default 23)",
      [](DeviceModel& m, std::string_view v) { return registerByte(m, kVersion, v); },
      [](const DeviceModel& m) { return number(m.registerValue(kVersion)); }},
-    {"part-number", "DIGITS", "six digits of the part number, sent as BCD (DIR; default 750112)",
+    {"part-number", "DIGITS", "part number digits, sent as BCD (DIR; default 750112)",
      [](DeviceModel& m, std::string_view v) {
          std::uint64_t value = 0;
          if (v.size() != 6 || !parseHexDigits(v, 6, value)) {
@@ -118,7 +118,7 @@ const DeviceSetting kSettings[] = {
          return std::string{};
      },
      [](const DeviceModel& m) { return hex(m.identity().partNumber, 6); }},
-    {"part-suffix", "HEX", "part number suffix, up to four hexadecimal digits (DIR; default 0B2)",
+    {"part-suffix", "HEX", "part number suffix, hexadecimal (DIR; default 0B2)",
      [](DeviceModel& m, std::string_view v) {
          std::uint64_t value = 0;
          if (!parseHexDigits(v, 4, value)) {
@@ -141,7 +141,7 @@ const DeviceSetting kSettings[] = {
     {"production-week", "WW", "production week 1..53 (DIR; default 47)",
      [](DeviceModel& m, std::string_view v) { return bcdInto(v, 53, m.identity().productionWeek); },
      [](const DeviceModel& m) { return bcd(m.identity().productionWeek); }},
-    {"operation-minutes", "N", "operation counter in minutes, 0..16777215 (OCR; default 98765)",
+    {"operation-minutes", "N", "operation counter in minutes (OCR; default 98765)",
      [](DeviceModel& m, std::string_view v) {
          return unsignedInto(v, kMax24Bits, m.identity().operationMinutes);
      },
@@ -172,10 +172,10 @@ const DeviceSetting kSettings[] = {
          return std::to_string(static_cast<int>(m.registerValue(kModuleTemperature)) -
                                kModuleTemperatureOffset);
      }},
-    {"status", "BYTE", "status byte (STR): bit 7 overvoltage .. bit 0 reserve (default 0x10)",
+    {"status", "BYTE", "status byte (STR): bit 7 overvoltage .. 0 reserve (0x10)",
      [](DeviceModel& m, std::string_view v) { return registerByte(m, kStatus, v); },
      [](const DeviceModel& m) { return "0x" + hex(m.registerValue(kStatus), 2); }},
-    {"leds", "BYTE", "LED byte (LER): bits 0-1 green, 2-3 yellow, 4-5 red (default 0x01)",
+    {"leds", "BYTE", "LED byte (LER): bits 0-1 green, 2-3 yellow, 4-5 red (0x01)",
      [](DeviceModel& m, std::string_view v) { return registerByte(m, kLeds, v); },
      [](const DeviceModel& m) { return "0x" + hex(m.registerValue(kLeds), 2); }},
 };

@@ -31,8 +31,7 @@ std::string baudNote(int line, int device) {
 }  // namespace
 
 Emulator::Emulator(Clock::time_point origin, std::string linkPath)
-    : origin_(origin),
-      now_(origin),
+    : now_(origin),
       link_(std::move(linkPath)),
       log_(origin),
       parser_([this](RequestParser::Kind kind, std::span<const std::uint8_t> bytes) {

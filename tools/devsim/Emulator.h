@@ -68,7 +68,6 @@ class Emulator {
     void pumpOutput(Clock::time_point now);
     void runControlLines(ControlInput& input);
 
-    Clock::time_point origin_;
     Clock::time_point now_;  // time of the bytes being handled
     Terminal terminal_;
     TerminalLink link_;

@@ -56,7 +56,17 @@ std::optional<Clock::time_point> OutputLine::nextDue(Clock::time_point now) cons
     if (bytes_.empty() || bytes_.front().due <= now) {
         return std::nullopt;
     }
-    return bytes_.front().due;
+    // Wake once for every byte that falls due within the batch window, at the last one's time:
+    // no byte leaves early, and a record does not cost a wake-up per byte.
+    const Clock::time_point windowEnd = bytes_.front().due + kPacingBatch;
+    Clock::time_point wake = bytes_.front().due;
+    for (const Pending& pending : bytes_) {
+        if (pending.due > windowEnd) {
+            break;
+        }
+        wake = pending.due;
+    }
+    return wake;
 }
 
 }  // namespace kvt::devsim
