@@ -1,0 +1,392 @@
+// Start, Check and Stop Calibration and the matrix transfers against a scripted controller on a
+// pseudo-terminal, and the progress reports of test mode.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+
+#include "engine/ActionEngine.h"
+#include "link/Frame.h"
+#include "support/EngineHarness.h"
+
+namespace kvt {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::EngineHarness;
+
+Bytes frame(std::uint8_t code, std::uint8_t value) {
+    return {STX, code, value, static_cast<std::uint8_t>(code + value)};
+}
+
+Bytes dataReply(const Bytes& data) {
+    Bytes out(data.size() + 2);
+    out[0] = STX;
+    std::copy(data.begin(), data.end(), out.begin() + 1);
+    out.back() = ComputeBcc(data);
+    return out;
+}
+
+// Address bytes of the 26 rows in transfer order.
+std::vector<std::uint8_t> rowAddresses() {
+    std::vector<std::uint8_t> out = {0x00, 0x0A, 0x14, 0x1E, 0xF0, 0xFA};
+    for (int r = 0; r < 10; ++r) {
+        out.push_back(static_cast<std::uint8_t>(0x28 + 10 * r));
+    }
+    for (int r = 0; r < 10; ++r) {
+        out.push_back(static_cast<std::uint8_t>(0x8C + 10 * r));
+    }
+    return out;
+}
+
+// (array, row) of the 26 rows in transfer order.
+std::vector<std::pair<int, int>> rows() {
+    std::vector<std::pair<int, int>> out;
+    for (int a = 0; a < 6; ++a) {
+        out.emplace_back(a, 0);
+    }
+    for (int a = 6; a < 8; ++a) {
+        for (int r = 0; r < 10; ++r) {
+            out.emplace_back(a, r);
+        }
+    }
+    return out;
+}
+
+// A controller with the calibration registers and 260 bytes of matrix memory.
+struct CalibrationController {
+    std::array<std::atomic<std::uint8_t>, 256> reg{};
+    std::array<std::atomic<std::uint8_t>, 260> mem{};
+    std::atomic<int> address{0};
+    std::atomic<int> corruptCode{-1};
+    std::atomic<int> corruptAddress{-1};  // -1: a reply whatever row is selected
+    std::atomic<int> corruptSkip{0};      // matching replies let through before corrupting
+    std::atomic<int> corrupt{0};
+
+    CalibrationController() {
+        for (std::size_t i = 0; i < mem.size(); ++i) {
+            mem[i] = static_cast<std::uint8_t>(i * 3 + 1);
+        }
+    }
+
+    Bytes answer(const Bytes& req) {
+        Bytes reply = replyFor(req);
+        if (req[1] == corruptCode && reply.size() > 1 &&
+            (corruptAddress < 0 || corruptAddress == address)) {
+            if (corruptSkip > 0) {
+                --corruptSkip;
+            } else if (corrupt > 0) {
+                --corrupt;
+                reply.back() ^= 0x33;
+            }
+        }
+        return reply;
+    }
+
+    Bytes replyFor(const Bytes& req) {
+        const std::uint8_t code = req[1];
+        switch (code) {
+            case 0x23:
+                return dataReply({23});
+            case 0x50:
+                return {ACK};
+            case 0x53:
+            case 0x5b:
+            case 0x5d:
+            case 0x57:
+            case 0x59:
+                reg[code + 1] = req[2];
+                return {ACK};
+            case 0x54:
+            case 0x5c:
+            case 0x5e:
+            case 0x58:
+            case 0x5a:
+            case 0x5f:
+            case 0x51:
+                return dataReply({reg[code]});
+            case 0x73:
+                address = req[2];
+                return {ACK};
+            case 0x74:
+                for (int i = 0; i < 10; ++i) {
+                    mem[address + i] = req[2 + i];
+                }
+                return {ACK};
+            case 0x75: {
+                Bytes row;
+                for (int i = 0; i < 10; ++i) {
+                    row.push_back(mem[address + i]);
+                }
+                return dataReply(row);
+            }
+            default:
+                return {};
+        }
+    }
+};
+
+class CalibrationActionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        h.setScript([this](const Bytes& req) { return controller.answer(req); });
+        h.start();
+    }
+
+    std::vector<Bytes> actionRequests() const {
+        std::vector<Bytes> all = h.requests();
+        if (!all.empty() && all.front()[1] == 0x23) {
+            all.erase(all.begin());
+        }
+        return all;
+    }
+
+    CalibrationRecord& cal() { return h.records().calibration; }
+
+    CalibrationController controller;
+    EngineHarness h;
+};
+
+TEST_F(CalibrationActionsTest, StartSendsModeAndTemperatureAndReadsTheTemperatureBack) {
+    cal().CAL_MODE = 5;  // no such mode: sent as 0
+    cal().CAL_TEMP_WRITE = 0x1234;
+    cal().CAL_OFFSET_VALID = 1;
+    cal().CAL_SPAN_VALID = 1;
+    ASSERT_TRUE(h.run(cmd::kStartCalibration, notify::kCalibrationStarted));
+    EXPECT_EQ(actionRequests(),
+              (std::vector<Bytes>{frame(0x50, 0), frame(0x53, 0x34), frame(0x54, 0)}));
+    EXPECT_EQ(cal().CAL_TEMP_READ, 0x34);
+    EXPECT_EQ(cal().CAL_TEMP_VALID, 1);
+    EXPECT_EQ(cal().CAL_OFFSET_VALID, 0);
+    EXPECT_EQ(cal().CAL_SPAN_VALID, 0);
+    EXPECT_TRUE(h.trace().contains(" Start Calibration "));
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_FALSE(notes[0].sent);
+    EXPECT_EQ(notes[0].value, 0);
+
+    cal().CAL_MODE = 2;
+    h.notifier().clear();
+    ASSERT_TRUE(h.run(cmd::kStartCalibration, notify::kCalibrationStarted));
+    EXPECT_EQ(actionRequests()[3], frame(0x50, 2));
+}
+
+TEST_F(CalibrationActionsTest, CheckReportsTheHighNibbleOfTheStatus) {
+    controller.reg[0x5f] = 0xF3;
+    controller.reg[0x5c] = 0x34;
+    controller.reg[0x5e] = 0xF2;
+    controller.reg[0x58] = 0x10;
+    controller.reg[0x5a] = 0x1C;
+    ASSERT_TRUE(h.run(cmd::kCheckCalibration, notify::kCalibrationChecked));
+    EXPECT_EQ(actionRequests(), (std::vector<Bytes>{frame(0x5f, 0), frame(0x5c, 0), frame(0x5e, 0),
+                                                    frame(0x58, 0), frame(0x5a, 0)}));
+    EXPECT_EQ(cal().CAL_STATUS, 0xF3);
+    EXPECT_EQ(cal().CAL_STATUS_VALID, 1);
+    EXPECT_EQ(cal().CAL_OFFSET_READ, 0x234) << "only the low nibble of OHR counts";
+    EXPECT_EQ(cal().CAL_OFFSET_VALID, 1);
+    EXPECT_EQ(cal().CAL_SPAN_READ, 0xC10);
+    EXPECT_EQ(cal().CAL_SPAN_VALID, 1);
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_TRUE(notes[0].sent);
+    EXPECT_EQ(notes[0].value, 15);
+    EXPECT_TRUE(h.trace().contains(" Check Calibration "));
+}
+
+TEST_F(CalibrationActionsTest, StopAwaitsTheStatusByte) {
+    controller.reg[0x51] = 0x52;
+    ASSERT_TRUE(h.run(cmd::kStopCalibration, notify::kCalibrationStopped));
+    EXPECT_EQ(actionRequests(), (std::vector<Bytes>{Bytes{0x02, 0x51, 0x00, 0x51}}));
+    EXPECT_EQ(cal().CAL_STATUS, 0x52);
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_TRUE(notes[0].sent);
+    EXPECT_EQ(notes[0].value, 5);
+    EXPECT_TRUE(h.trace().contains(" Stop Calibration "));
+}
+
+TEST_F(CalibrationActionsTest, StopClearsEveryCalibrationBit) {
+    ASSERT_TRUE(h.run(cmd::kStopCalibration, notify::kCalibrationStopped));
+    h.stop();
+    h.engine().post(cmd::kStartCalibration | cmd::kCheckCalibration | cmd::kStopCalibration |
+                    cmd::kReadMatrix);
+    h.engine().goTo(0x133);
+    h.engine().pass();
+    EXPECT_EQ(h.engine().commandWord(), cmd::kReadMatrix);
+    EXPECT_EQ(h.engine().step(), 0u);
+}
+
+TEST_F(CalibrationActionsTest, ReadMatrixTransfersTwentySixRowsThenDacAndTemperature) {
+    controller.reg[0x5c] = 0x34;
+    controller.reg[0x5e] = 0x02;
+    controller.reg[0x58] = 0x78;
+    controller.reg[0x5a] = 0x06;
+    controller.reg[0x54] = 21;
+    cal().CAL_MATRIX_READ[0][5][10] = 0x0101;  // a row that is not transferred
+    ASSERT_TRUE(h.run(cmd::kReadMatrix, notify::kMatrixRead));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), 57u);
+    const auto addresses = rowAddresses();
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        EXPECT_EQ(requests[2 * i], frame(0x73, addresses[i])) << "row " << i;
+        EXPECT_EQ(requests[2 * i + 1], frame(0x75, 0)) << "row " << i;
+    }
+    EXPECT_EQ(requests[52], frame(0x5c, 0));
+    EXPECT_EQ(requests[53], frame(0x5e, 0));
+    EXPECT_EQ(requests[54], frame(0x58, 0));
+    EXPECT_EQ(requests[55], frame(0x5a, 0));
+    EXPECT_EQ(requests[56], frame(0x54, 0));
+
+    const auto transferred = rows();
+    for (std::size_t i = 0; i < transferred.size(); ++i) {
+        const auto [a, r] = transferred[i];
+        for (int v = 0; v < 10; ++v) {
+            EXPECT_EQ(cal().CAL_MATRIX_READ[a][r][v],
+                      static_cast<std::uint8_t>((addresses[i] + v) * 3 + 1))
+                << a << "," << r << "," << v;
+        }
+        EXPECT_EQ(cal().CAL_MATRIX_READ[a][r][10] & 0xFF, 1);
+    }
+    EXPECT_EQ(cal().CAL_MATRIX_READ[0][5][10], 0x0100) << "only the mark byte is cleared";
+    EXPECT_TRUE(cal().isMatrixPresent());
+    EXPECT_EQ(cal().CAL_OFFSET_READ, 0x234);
+    EXPECT_EQ(cal().CAL_SPAN_READ, 0x678);
+    EXPECT_EQ(cal().CAL_TEMP_READ, 21);
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_FALSE(notes[0].sent);
+    EXPECT_TRUE(h.trace().contains(" Read Matrix "));
+}
+
+TEST_F(CalibrationActionsTest, ABadRowRestartsTheReadFromArrayZero) {
+    controller.corruptCode = 0x75;
+    controller.corruptSkip = 4;
+    controller.corrupt = 1;
+    ASSERT_TRUE(h.run(cmd::kReadMatrix, notify::kMatrixRead));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), 10u + 57u);
+    EXPECT_EQ(requests[10], frame(0x73, 0x00));
+    EXPECT_TRUE(h.trace().contains("Retry 1 "));
+    EXPECT_EQ(h.trace().count(" Read Matrix "), 2);
+    EXPECT_TRUE(cal().isMatrixPresent());
+}
+
+TEST_F(CalibrationActionsTest, AReadThatFailsLeavesNoMatrixPresent) {
+    cal().matrixPresent() = 1;
+    cal().CAL_MATRIX_READ[3][0][10] = 1;
+    controller.corruptCode = 0x75;
+    controller.corruptAddress = 0x14;  // array 2, the third row of every attempt
+    controller.corrupt = 4;
+    ASSERT_TRUE(h.run(cmd::kReadMatrix, notify::kBadReply));
+    EXPECT_FALSE(cal().isMatrixPresent());
+    EXPECT_EQ(cal().CAL_MATRIX_READ[0][0][10], 1) << "rows read before the failure keep theirs";
+    EXPECT_EQ(cal().CAL_MATRIX_READ[1][0][10], 1);
+    EXPECT_EQ(cal().CAL_MATRIX_READ[2][0][10], 0);
+    EXPECT_EQ(cal().CAL_MATRIX_READ[3][0][10], 0);
+    EXPECT_TRUE(h.trace().contains("stopped "));
+    int named = 0;
+    for (const auto& line : h.trace().lines()) {
+        if (line.kind == 7) {
+            ++named;
+            EXPECT_EQ(line.text.rfind("Action WAR '0x75' Step x356, Error:2 ", 0), 0u);
+        }
+    }
+    EXPECT_EQ(named, 4);
+}
+
+TEST_F(CalibrationActionsTest, WriteMatrixSendsEveryRowThenDacAndTemperature) {
+    for (int a = 0; a < 8; ++a) {
+        for (int r = 0; r < 10; ++r) {
+            for (int v = 0; v < 10; ++v) {
+                cal().CAL_MATRIX_WRITE[a][r][v] = 0x100 + a * 16 + r * 10 + v;  // low byte sent
+            }
+        }
+    }
+    cal().CAL_OFFSET_WRITE = 4095;
+    cal().CAL_SPAN_WRITE = 0x0ABC;
+    cal().CAL_TEMP_WRITE = 25;
+    ASSERT_TRUE(h.run(cmd::kWriteMatrix, notify::kMatrixWritten));
+    const auto requests = actionRequests();
+    ASSERT_EQ(requests.size(), 57u);
+    const auto addresses = rowAddresses();
+    const auto transferred = rows();
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        EXPECT_EQ(requests[2 * i], frame(0x73, addresses[i])) << "row " << i;
+        const auto [a, r] = transferred[i];
+        Bytes values;
+        for (int v = 0; v < 10; ++v) {
+            values.push_back(static_cast<std::uint8_t>(a * 16 + r * 10 + v));
+        }
+        Bytes was(13);
+        was[0] = STX;
+        was[1] = 0x74;
+        std::copy(values.begin(), values.end(), was.begin() + 2);
+        was[12] = static_cast<std::uint8_t>(0x74 + ComputeBcc(values));
+        EXPECT_EQ(requests[2 * i + 1], was) << "row " << i;
+        EXPECT_EQ(controller.mem[addresses[i] + 9].load(), values[9]);
+    }
+    EXPECT_EQ(requests[52], frame(0x5b, 0xFF));
+    EXPECT_EQ(requests[53], frame(0x5d, 0x0F));
+    EXPECT_EQ(requests[54], frame(0x57, 0xBC));
+    EXPECT_EQ(requests[55], frame(0x59, 0x0A));
+    EXPECT_EQ(requests[56], frame(0x53, 25));
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_FALSE(notes[0].sent);
+    EXPECT_TRUE(h.trace().contains(" Write Matrix "));
+}
+
+TEST_F(CalibrationActionsTest, WriteThenReadMatrixRoundTrips) {
+    for (const auto& [a, r] : rows()) {
+        for (int v = 0; v < 10; ++v) {
+            cal().CAL_MATRIX_WRITE[a][r][v] = (a * 37 + r * 11 + v * 5) & 0xFF;
+        }
+    }
+    cal().CAL_OFFSET_WRITE = 0x9AB;
+    cal().CAL_SPAN_WRITE = 0x123;
+    cal().CAL_TEMP_WRITE = 19;
+    ASSERT_TRUE(h.run(cmd::kWriteMatrix | cmd::kReadMatrix, notify::kMatrixRead));
+    EXPECT_EQ(h.notifier().codes(),
+              (std::vector<int>{notify::kMatrixWritten, notify::kMatrixRead}));
+    for (const auto& [a, r] : rows()) {
+        for (int v = 0; v < 10; ++v) {
+            EXPECT_EQ(cal().CAL_MATRIX_READ[a][r][v], cal().CAL_MATRIX_WRITE[a][r][v]);
+        }
+    }
+    EXPECT_EQ(cal().CAL_OFFSET_READ, 0x9AB);
+    EXPECT_EQ(cal().CAL_SPAN_READ, 0x123);
+    EXPECT_EQ(cal().CAL_TEMP_READ, 19);
+}
+
+// In test mode the simulated controller's status byte never changes; the engine reports its own
+// count of status replies instead.
+TEST(CalibrationTestMode, ProgressIsTheEnginesCountOfStatusReplies) {
+    EngineHarness::Config config;
+    config.testMode = 1;
+    EngineHarness h(config);
+    h.start();
+    // Each action is posted once the one before has ended.
+    const std::uint32_t sequence[] = {cmd::kStartCalibration, cmd::kCheckCalibration,
+                                      cmd::kCheckCalibration, cmd::kStopCalibration};
+    std::size_t ended = 0;
+    for (std::uint32_t bit : sequence) {
+        h.engine().post(bit);
+        ASSERT_TRUE(h.notifier().waitForCount(++ended));
+    }
+    const auto notes = h.notifier().notes();
+    ASSERT_EQ(notes.size(), 4u);
+    EXPECT_EQ(notes[0].value, 0);
+    EXPECT_EQ(notes[1].value, 1);
+    EXPECT_EQ(notes[2].value, 2);
+    EXPECT_EQ(notes[3].code, notify::kCalibrationStopped);
+    EXPECT_EQ(notes[3].value, 2);
+    const CalibrationRecord& cal = h.records().calibration;
+    EXPECT_EQ(cal.CAL_STATUS, 2);
+    EXPECT_EQ(cal.CAL_OFFSET_READ, 0x310);
+    EXPECT_EQ(cal.CAL_TEMP_READ, 0x1b);
+    EXPECT_TRUE(h.requests().empty()) << "nothing goes on the line in test mode";
+}
+
+}  // namespace
+}  // namespace kvt
