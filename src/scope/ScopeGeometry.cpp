@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "data/Format.h"
 #include "scope/AcquisitionBuffers.h"
@@ -19,8 +20,19 @@ int boundedTrunc(double value, double low, double high) {
     return static_cast<int>(std::trunc(std::clamp(value, low, high)));
 }
 
+// value x numerator / denominator rounded to the nearest whole unit (halves up); called for
+// every trace point, so it stays in integers.
 int scaleRounded(int value, int numerator, int denominator) {
-    return static_cast<int>(std::lround(static_cast<double>(value) * numerator / denominator));
+    if (numerator == denominator) {
+        return value;
+    }
+    const std::int64_t twice = 2 * static_cast<std::int64_t>(value) * numerator + denominator;
+    const std::int64_t divisor = 2 * static_cast<std::int64_t>(denominator);
+    std::int64_t q = twice / divisor;
+    if (twice % divisor != 0 && twice < 0) {
+        --q;  // floor for negative values
+    }
+    return static_cast<int>(q);
 }
 
 }  // namespace
@@ -189,6 +201,58 @@ int analogTraceY(int channel, float value, int yMin, int yMax) {
 
 int binaryTraceY(int strip, int value) {
     return page::kStripBase + page::kStripPitch * strip - (value != 0 ? page::kStripLevel : 0);
+}
+
+namespace {
+
+// Appends a point unless it repeats the last one, folding the middle of three points on one row.
+std::size_t appendPoint(std::span<TracePoint> points, std::size_t kept, TracePoint p) {
+    if (kept > 0 && points[kept - 1] == p) {
+        return kept;
+    }
+    if (kept >= 2 && points[kept - 1].y == p.y && points[kept - 2].y == p.y) {
+        points[kept - 1] = p;
+        return kept;
+    }
+    points[kept] = p;
+    return kept + 1;
+}
+
+}  // namespace
+
+std::size_t reducePolyline(std::span<TracePoint> points) {
+    std::size_t kept = 0;
+    std::size_t i = 0;
+    while (i < points.size()) {
+        // One column: i .. end - 1. Kept points never overtake the run being read.
+        std::size_t end = i + 1;
+        std::size_t low = i;
+        std::size_t high = i;
+        while (end < points.size() && points[end].x == points[i].x) {
+            if (points[end].y < points[low].y) {
+                low = end;
+            }
+            if (points[end].y > points[high].y) {
+                high = end;
+            }
+            ++end;
+        }
+        const TracePoint first = points[i];
+        const TracePoint last = points[end - 1];
+        const TracePoint lowPoint = points[low];
+        const TracePoint highPoint = points[high];
+        kept = appendPoint(points, kept, first);
+        if (low < high) {
+            kept = appendPoint(points, kept, lowPoint);
+            kept = appendPoint(points, kept, highPoint);
+        } else {
+            kept = appendPoint(points, kept, highPoint);
+            kept = appendPoint(points, kept, lowPoint);
+        }
+        kept = appendPoint(points, kept, last);
+        i = end;
+    }
+    return kept;
 }
 
 int progressX(int sampleCount, float period, int acqTime) {

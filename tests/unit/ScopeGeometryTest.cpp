@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scope/ScopeGeometry.h"
@@ -204,6 +209,67 @@ TEST(ScopeProgress, DamageCoversTheStripBehindTheBar) {
     EXPECT_EQ(back.strip, (LogicalRect{420, 95, 452, 935}));
     EXPECT_TRUE(back.wrapped);
     EXPECT_EQ(back.wrapArea, (LogicalRect{1120, 100, 1150, 935}));
+}
+
+}  // namespace
+}  // namespace kvt
+
+namespace kvt {
+namespace {
+
+using Points = std::vector<TracePoint>;
+
+Points reduced(Points points) {
+    points.resize(reducePolyline(points));
+    return points;
+}
+
+// The pixels of a polyline under a simple line rasteriser: each segment covers the rounded
+// points of max(|dx|, |dy|) + 1 equal steps.
+std::set<std::pair<int, int>> pixels(const Points& points) {
+    std::set<std::pair<int, int>> out;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const TracePoint a = points[i];
+        const TracePoint b = i + 1 < points.size() ? points[i + 1] : a;
+        const int steps = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y));
+        for (int s = 0; s <= steps; ++s) {
+            const double t = steps == 0 ? 0.0 : static_cast<double>(s) / steps;
+            out.insert({static_cast<int>(std::lround(a.x + (b.x - a.x) * t)),
+                        static_cast<int>(std::lround(a.y + (b.y - a.y) * t))});
+        }
+    }
+    return out;
+}
+
+TEST(ScopePolyline, ColumnsKeepFirstLowestHighestAndLast) {
+    EXPECT_TRUE(reduced({}).empty());
+    EXPECT_EQ(reduced({{0, 5}, {0, 4}, {0, 3}, {0, 6}, {0, 9}, {0, 8}, {0, 7}, {1, 7}}),
+              (Points{{0, 5}, {0, 3}, {0, 9}, {0, 7}, {1, 7}}));
+    EXPECT_EQ(reduced({{0, 5}, {0, 9}, {0, 1}, {1, 1}}), (Points{{0, 5}, {0, 9}, {0, 1}, {1, 1}}));
+    EXPECT_EQ(reduced({{3, 3}, {3, 3}, {3, 3}}), (Points{{3, 3}}));
+}
+
+TEST(ScopePolyline, RowsKeepTheirEnds) {
+    EXPECT_EQ(reduced({{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 6}}), (Points{{0, 5}, {3, 5}, {4, 6}}));
+    // A binary step: low, up at 2, high.
+    EXPECT_EQ(reduced({{0, 680}, {1, 680}, {2, 680}, {2, 650}, {3, 650}, {4, 650}}),
+              (Points{{0, 680}, {2, 680}, {2, 650}, {4, 650}}));
+}
+
+TEST(ScopePolyline, ReducedTraceCoversTheSamePixels) {
+    // A noisy 5000-sample trace over the 700 units of the plot.
+    Points trace;
+    std::uint32_t seed = 12345;
+    int y = 300;
+    for (int j = 0; j <= 5000; ++j) {
+        seed = seed * 1103515245u + 12345u;
+        y = std::clamp(y + static_cast<int>((seed >> 16) % 9) - 4, 100, 600);
+        trace.push_back({traceX(j, 0.14f), y});
+    }
+    const Points kept = reduced(trace);
+    EXPECT_LE(kept.size(), 4u * 701u);
+    EXPECT_LT(kept.size(), trace.size() / 2);
+    EXPECT_EQ(pixels(kept), pixels(trace));
 }
 
 }  // namespace
