@@ -164,7 +164,7 @@ class EngineActionsTest : public ::testing::Test {
     std::unique_ptr<Records> records = std::make_unique<Records>();
     test::RecordingTrace trace;
     test::RecordingNotifier notifier;
-    test::FakeStrings strings;
+    test::EngineStrings strings;
     std::unique_ptr<DeviceSession> session;
     std::size_t mark = 0;
 };

@@ -59,7 +59,7 @@ class EngineHarness {
     ManualTickSource ticks_;
     RecordingTrace trace_;
     RecordingNotifier notifier_;
-    FakeStrings strings_;
+    EngineStrings strings_;
     std::unique_ptr<Records> records_;
     std::unique_ptr<DeviceSession> session_;
     mutable std::mutex mutex_;

@@ -63,7 +63,7 @@ void RecordingNotifier::clear() {
     boxes_.clear();
 }
 
-std::string FakeStrings::builtin(int id) {
+std::string EngineStrings::builtin(int id) {
     switch (id) {
         case ids::kAppTitle:
             return "KVT";

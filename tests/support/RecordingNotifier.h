@@ -46,7 +46,7 @@ class RecordingNotifier final : public Notifier {
 };
 
 // Strings for tests: the application title and a few texts the engine shows; "<id>" otherwise.
-class FakeStrings final : public Strings {
+class EngineStrings final : public Strings {
   public:
     std::string text(int id) override { return builtin(id); }
     std::string builtin(int id) override;

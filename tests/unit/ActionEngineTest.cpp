@@ -353,7 +353,7 @@ TEST(ActionEngineShutdown, AStuckNotificationIsAbandonedWhenTheThreadsStop) {
     test::Pty pty;
     Records records;
     test::RecordingTrace trace;
-    test::FakeStrings strings;
+    test::EngineStrings strings;
     StuckNotifier notifier;
     DeviceSession session(records, trace, notifier, strings);
     session.start();
