@@ -2,6 +2,8 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <cmath>
+#include <limits>
 
 #include "ChildViewFixture.h"
 #include "scope/ScopeReadout.h"
@@ -417,6 +419,42 @@ TEST_F(ChildViewTest, SmallClientScalesThePageDown) {
     const ViewWindow expected =
         zoomWindow({0.0f, 8.0f, -11, 100}, {70, 420, 98, 602}, 8.0f, 0.004f, false);
     EXPECT_EQ(view->model().state().window, expected);
+}
+
+TEST_F(ChildViewTest, DamagedSettingsAndSamplesStillPaint) {
+    // What a damaged project file could hold.
+    settings.mode = ScopeSettings::TriggerMode;
+    settings.acqTime = -3;
+    settings.sampleRateIndex = 99;
+    settings.analogSel(1) = -1;
+    settings.binarySel[2] = 100;
+    for (int i = 0; i < kSampleEntries; i += 7) {
+        samples->analog[0][i] = std::numeric_limits<float>::quiet_NaN();
+        samples->analog[1][i] = std::numeric_limits<float>::infinity();
+        samples->analog[2][i] = -1e30f;
+        samples->binary[0][i] = 7;
+    }
+    auto view = makeView();
+    view->resetView();
+    view->startAcquisitionView(ScopeSettings::TriggerMode);
+    view->onDisplayUpdate(std::numeric_limits<int>::max());
+    EXPECT_EQ(view->model().state().progressX, 0);  // no recording length: no progress
+    settings.acqTime = 8;
+    view->onDisplayUpdate(std::numeric_limits<int>::max());
+    EXPECT_EQ(view->model().state().progressX, 700);
+    view->onDisplayUpdate(-5);
+    EXPECT_EQ(view->model().state().progressX, 0);
+    QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(500, 100));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(850, 350));
+    auto* edit = view->findChild<QLineEdit*>("readoutEdit");
+    edit->setFocus();
+    edit->setText("99999999999999999999");
+    view->enterCommand();
+    view->onAcquisitionEnded();
+    const QImage image = view->grab().toImage();
+    EXPECT_EQ(image.size(), QSize(1280, 960));
+    EXPECT_EQ(labelText(*view, "legendCaption2"), "Ch2: ");
+    EXPECT_TRUE(std::isfinite(view->model().state().readoutTime));
 }
 
 TEST_F(ChildViewTest, ZeroSizeClientIsTraced) {

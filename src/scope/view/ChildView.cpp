@@ -380,14 +380,6 @@ void CChildView::invalidateAll() {
     update();
 }
 
-void CChildView::invalidateLogical(const LogicalRect& r) {
-    canvasDirty_ = true;
-    syncLabels();
-    const PageMapping map(width(), height());
-    const LogicalRect d = map.toDevice(r);
-    update(QRect(QPoint(d.left, d.top), QPoint(d.right, d.bottom)));
-}
-
 void CChildView::renderCanvas() {
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = size() * dpr;
@@ -519,11 +511,16 @@ void CChildView::moveReadoutTime(QPoint device) {
     const int oldX = model_.cursorX();
     model_.dragReadoutTo(map.toLogicalX(device.x()));
     const int newX = model_.cursorX();
-    // The legend values are label controls; they follow on the paint below.
-    invalidateLogical({oldX - kCursorDamageHalfWidth, page::kCursorTop - 5,
-                       oldX + kCursorDamageHalfWidth, page::kHandleBottom + 5});
-    invalidateLogical({newX - kCursorDamageHalfWidth, page::kCursorTop - 5,
-                       newX + kCursorDamageHalfWidth, page::kHandleBottom + 5});
+    // The old and the new cursor with its handle; the legend values are label controls.
+    QRegion damage;
+    for (const int x : {oldX, newX}) {
+        const LogicalRect d = map.toDevice({x - kCursorDamageHalfWidth, page::kCursorTop - 5,
+                                            x + kCursorDamageHalfWidth, page::kHandleBottom + 5});
+        damage += QRect(QPoint(d.left, d.top), QPoint(d.right, d.bottom));
+    }
+    canvasDirty_ = true;
+    syncLabels();
+    update(damage);
 }
 
 QRegion CChildView::bandEdges(const QRect& b) const {

@@ -109,7 +109,6 @@ class CChildView : public QWidget {
     QString binaryName(int strip) const;
 
     void invalidateAll();
-    void invalidateLogical(const LogicalRect& rect);
     void renderCanvas();
     bool acquisitionRunning() const;
     void updateCursor(int logicalX, int logicalY);
