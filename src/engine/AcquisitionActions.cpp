@@ -24,9 +24,12 @@ constexpr std::int32_t kLinkControlIdle = 2;
 // How often the engine looks again while link control finishes an abandoned exchange.
 constexpr std::int32_t kQuietPollMs = 1;
 
-// Stream records that may still arrive in front of PAS's acknowledge: those the controller had
-// sent before it read PAS. More than this means it did not stop.
-constexpr std::int32_t kMaxRecordsBeforeAck = 8;
+// A read of the receive thread that began before the exchange was dropped ends within this
+// time; only then can the input be emptied for good.
+constexpr std::int32_t kInputSettleMs = 5;
+// Stream bytes that may still arrive in front of PAS's acknowledge: the records the controller
+// had sent before it read PAS. More than this means it did not stop.
+constexpr std::int32_t kMaxBytesBeforeAck = 8 * static_cast<std::int32_t>(kStreamRecordSize);
 
 // The hard stop sends PAS at each rate and waits this long before the next one.
 constexpr std::int32_t kHardStopWaitMs = 500;
@@ -355,9 +358,15 @@ class AcquisitionActions final : public ActionFamily {
                 if (!linkQuiet(e)) {
                     return false;
                 }
+                e.startTimer(TimerEngineWait, kInputSettleMs);
+                return goTo(e, kStopSettle);
+            case kStopSettle:
+                if (!e.timerExpired(TimerEngineWait)) {
+                    return false;
+                }
                 // Stream records still queued would be read as PAS's reply.
                 e.flushInput();
-                recordsBeforeAck_ = 0;
+                bytesBeforeAck_ = 0;
                 return goTo(e, kStopPas);
             case kStopSkipRecord:
                 return skipRecordBeforeAck(e);
@@ -371,15 +380,17 @@ class AcquisitionActions final : public ActionFamily {
         if (s == kStopPas && e.linkIdle()) {
             e.trace().info(" Send PAS Stop Acquisition");
         }
-        if (s == kStopPasReply && link.RECEIVE_STATE.load() == ReceiveDone &&
-            link.replyBuffer[0] == STX && recordsBeforeAck_ < kMaxRecordsBeforeAck) {
-            // A record the controller sent before it read PAS: read past it to the ACK.
-            ++recordsBeforeAck_;
-            link.expectedLength = static_cast<std::int32_t>(kStreamRecordSize) - 1;
-            link.RECEIVE_STATE = ReceiveAwaited;
-            link.wake(ThreadId::MainCtrl);
-            link.wake(ThreadId::ReadCom);
-            return goTo(e, kStopSkipRecord);
+        if (s == kStopPasReply && link.RECEIVE_STATE.load() == ReceiveDone) {
+            const std::uint8_t first = link.replyBuffer[0];
+            if (first != ACK && first != NAK && bytesBeforeAck_ < kMaxBytesBeforeAck) {
+                // Stream data the controller sent before it read PAS: read past it to the ACK,
+                // a whole record at a time where one starts.
+                const bool record = first == STX;
+                const auto length = static_cast<std::int32_t>(record ? kStreamRecordSize - 1 : 1);
+                bytesBeforeAck_ += record ? static_cast<std::int32_t>(kStreamRecordSize) : 1;
+                awaitMore(link, length);
+                return goTo(e, record ? kStopSkipRecord : kStopPasReply);
+            }
         }
         const ExchangeResult result =
             e.exchange(pasRequest(), ExchangeSteps::at(kStopPas), kStopStart);
@@ -389,6 +400,14 @@ class AcquisitionActions final : public ActionFamily {
         return result.progressed();
     }
 
+    // A further receive-only read within PAS's exchange.
+    static void awaitMore(LinkState& link, std::int32_t length) {
+        link.expectedLength = length;
+        link.RECEIVE_STATE = ReceiveAwaited;
+        link.wake(ThreadId::MainCtrl);
+        link.wake(ThreadId::ReadCom);
+    }
+
     bool skipRecordBeforeAck(ActionEngine& e) {
         LinkState& link = e.link();
         const std::int32_t state = link.RECEIVE_STATE.load();
@@ -396,10 +415,7 @@ class AcquisitionActions final : public ActionFamily {
             return false;
         }
         if (state == ReceiveDone) {
-            link.expectedLength = pasRequest().replyLength;
-            link.RECEIVE_STATE = ReceiveAwaited;
-            link.wake(ThreadId::MainCtrl);
-            link.wake(ThreadId::ReadCom);
+            awaitMore(link, pasRequest().replyLength);
             return goTo(e, kStopPasReply);
         }
         e.trace().text(
@@ -518,7 +534,7 @@ class AcquisitionActions final : public ActionFamily {
     }
 
     std::optional<AcquisitionRecorder> recorder_;
-    std::int32_t recordsBeforeAck_ = 0;
+    std::int32_t bytesBeforeAck_ = 0;
     int openAttempts_ = 0;
 };
 
