@@ -62,9 +62,19 @@ void TraceLog::open(const std::filesystem::path& directory, const std::string& t
                     std::uint32_t testModeWord) {
     close();
     const std::filesystem::path path = directory / kFileName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return;
+    }
+    if (fd <= STDERR_FILENO) {
+        // Started with a standard stream closed: keep library messages meant for that stream out
+        // of the trace file.
+        const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(fd);
+        if (moved < 0) {
+            return;
+        }
+        fd = moved;
     }
     {
         std::lock_guard lock(mutex_);
