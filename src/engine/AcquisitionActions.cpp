@@ -28,8 +28,9 @@ constexpr std::int32_t kQuietPollMs = 1;
 // time; only then can the input be emptied for good.
 constexpr std::int32_t kInputSettleMs = 5;
 // Stream bytes that may still arrive in front of PAS's acknowledge: the records the controller
-// had sent before it read PAS. More than this means it did not stop.
-constexpr std::int32_t kMaxBytesBeforeAck = 8 * static_cast<std::int32_t>(kStreamRecordSize);
+// had sent before it read PAS, the first one cut by the emptied input. More than this means it
+// did not stop.
+constexpr std::int32_t kMaxBytesBeforeAck = 20 * static_cast<std::int32_t>(kStreamRecordSize);
 
 // The hard stop sends PAS at each rate and waits this long before the next one.
 constexpr std::int32_t kHardStopWaitMs = 500;
@@ -368,8 +369,6 @@ class AcquisitionActions final : public ActionFamily {
                 e.flushInput();
                 bytesBeforeAck_ = 0;
                 return goTo(e, kStopPas);
-            case kStopSkipRecord:
-                return skipRecordBeforeAck(e);
             case kStopDone:
                 e.trace().info(" Stop Acquisition ");
                 e.finish(kStopClears, notify::kAcquisitionEnded);
@@ -383,13 +382,12 @@ class AcquisitionActions final : public ActionFamily {
         if (s == kStopPasReply && link.RECEIVE_STATE.load() == ReceiveDone) {
             const std::uint8_t first = link.replyBuffer[0];
             if (first != ACK && first != NAK && bytesBeforeAck_ < kMaxBytesBeforeAck) {
-                // Stream data the controller sent before it read PAS: read past it to the ACK,
-                // a whole record at a time where one starts.
-                const bool record = first == STX;
-                const auto length = static_cast<std::int32_t>(record ? kStreamRecordSize - 1 : 1);
-                bytesBeforeAck_ += record ? static_cast<std::int32_t>(kStreamRecordSize) : 1;
-                awaitMore(link, length);
-                return goTo(e, record ? kStopSkipRecord : kStopPasReply);
+                // Stream data the controller sent before it read PAS: the ACK comes after it.
+                // Byte by byte, since the emptied input may have cut a record anywhere and any
+                // data byte may look like a record's start.
+                ++bytesBeforeAck_;
+                awaitMore(link, pasRequest().replyLength);
+                return true;
             }
         }
         const ExchangeResult result =
@@ -406,24 +404,6 @@ class AcquisitionActions final : public ActionFamily {
         link.RECEIVE_STATE = ReceiveAwaited;
         link.wake(ThreadId::MainCtrl);
         link.wake(ThreadId::ReadCom);
-    }
-
-    bool skipRecordBeforeAck(ActionEngine& e) {
-        LinkState& link = e.link();
-        const std::int32_t state = link.RECEIVE_STATE.load();
-        if (state == ReceiveAwaited) {
-            return false;
-        }
-        if (state == ReceiveDone) {
-            awaitMore(link, pasRequest().replyLength);
-            return goTo(e, kStopPasReply);
-        }
-        e.trace().text(
-            e.errorText(kPasLabel, std::span(link.replyBuffer.data(), kStreamRecordSize - 1),
-                        state),
-            TraceKind::ReceiveText);
-        e.failExchange(notify::kTimeout, kStopStart, true);
-        return true;
     }
 
     // --- hard stop ----------------------------------------------------------------------------

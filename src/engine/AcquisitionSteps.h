@@ -31,8 +31,7 @@
 // | Stop         | 0x240         | leave stream mode; wait until the link is idle           |
 // |              | 0x241         | let the receive thread finish its read; empty the input  |
 // |              | 0x242..0x244  | PAS (stream bytes in front of the ACK are read past)     |
-// |              | 0x245         | skip the rest of a stream record that came before the ACK|
-// |              | 0x246         | end: bits cleared, notification 0x31                     |
+// |              | 0x245         | end: bits cleared, notification 0x31                     |
 // | Hard stop    | 0x2b0         | leave stream mode, drop the exchange, baud code 0        |
 // |              | 0x2b1         | close the port, next rate (or notification 8)            |
 // |              | 0x2b2         | open the port at that rate                               |
@@ -63,8 +62,7 @@ inline constexpr std::uint32_t kStopStart = 0x240;
 inline constexpr std::uint32_t kStopSettle = 0x241;
 inline constexpr std::uint32_t kStopPas = 0x242;
 inline constexpr std::uint32_t kStopPasReply = 0x244;
-inline constexpr std::uint32_t kStopSkipRecord = 0x245;
-inline constexpr std::uint32_t kStopDone = 0x246;
+inline constexpr std::uint32_t kStopDone = 0x245;
 inline constexpr std::uint32_t kStopLast = 0x24f;
 
 inline constexpr std::uint32_t kHardStart = 0x2b0;

@@ -1,0 +1,285 @@
+// Recordings end to end: the real serial code over a pseudo-terminal against kvt-devsim, which
+// streams like a controller (numbered records at the sample period until PAS) in real time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "../../tools/devsim/StreamSignal.h"
+#include "engine/AcquisitionCommands.h"
+#include "engine/DeviceSession.h"
+#include "link/Frame.h"
+#include "scope/ScopeModel.h"
+#include "support/Devsim.h"
+#include "support/RecordingNotifier.h"
+#include "support/RecordingTrace.h"
+
+namespace kvt {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using devsim::streamRecordAt;
+using namespace std::chrono_literals;
+
+// The scope view as far as the engine sees it: every display update is painted at once.
+class PaintingView final : public Notifier {
+  public:
+    explicit PaintingView(AcquisitionFlags& flags) : flags_(flags) {}
+    void send(int code, std::intptr_t value, const AbandonCheck& abandon) override {
+        if (code == notify::kDisplayUpdate) {
+            flags_.displayUpdatePending = 0;
+        }
+        recording.send(code, value, abandon);
+    }
+    void post(int code, std::intptr_t value) override { recording.post(code, value); }
+    BoxResult messageBox(const MessageBoxRequest& request, const AbandonCheck& abandon) override {
+        return recording.messageBox(request, abandon);
+    }
+    test::RecordingNotifier recording;
+
+  private:
+    AcquisitionFlags& flags_;
+};
+
+class AcquisitionDevsimTest : public ::testing::Test {
+  protected:
+    explicit AcquisitionDevsimTest(std::vector<std::string> args = {"--paced"})
+        : sim(KVT_DEVSIM_PATH, std::move(args)) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(sim.started()) << sim.startError();
+        resetScopeSettings(records->scope);
+        DeviceSession::Options options;
+        // A shorter reply time-out lets the baud-rate test give up 19200 quickly.
+        options.timing = {500, 1500, 100, 4};
+        session = std::make_unique<DeviceSession>(*records, trace, view, strings, options);
+        session->port().setDeviceOverride(sim.terminalPath());
+        session->start();
+    }
+    void TearDown() override {
+        if (session) {
+            session->stop();
+        }
+    }
+
+    ActionEngine& engine() { return session->engine(); }
+    AcquisitionBuffers& samples() { return records->samples; }
+    bool waitFor(int code, std::size_t count = 1) {
+        const auto deadline = Clock::now() + 60s;
+        while (Clock::now() < deadline) {
+            const auto codes = view.recording.codes();
+            if (static_cast<std::size_t>(std::count(codes.begin(), codes.end(), code)) >= count) {
+                return true;
+            }
+            view.recording.waitForCount(codes.size() + 1, 100ms);
+        }
+        return false;
+    }
+    bool waitIdle() {
+        const auto deadline = Clock::now() + 30s;
+        while (engine().commandWord() != 0 || engine().step() != 0) {
+            if (Clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+    bool streaming() { return sim.command("count").find("streaming=yes") != std::string::npos; }
+    bool streamStops() {
+        return sim.waitFor(
+            "count",
+            [](const std::string& r) { return r.find("streaming=no") != std::string::npos; }, 5s);
+    }
+    std::vector<std::string> requestsHeard() const {
+        std::vector<std::string> out;
+        for (const auto& line : sim.log()) {
+            if (line.direction == "rx" && line.mnemonic != "---") {
+                out.push_back(line.mnemonic);
+            }
+        }
+        return out;
+    }
+    int retries() const {
+        int n = 0;
+        for (const auto& text : trace.texts()) {
+            n += text.rfind("Retry ", 0) == 0 ? 1 : 0;
+        }
+        return n;
+    }
+
+    // Indices end - run .. end - 1 hold the records newest - run + 1 .. newest.
+    bool endsWithRecords(std::uint64_t newest, int end, int run) {
+        for (int d = 0; d < run; ++d) {
+            const auto r = streamRecordAt(newest - static_cast<std::uint64_t>(d));
+            const int j = end - 1 - d;
+            if (samples().analog[0][j] != analogPercentUnsigned(r[1]) ||
+                samples().analog[1][j] != analogPercentUnsigned(r[2]) ||
+                samples().analog[3][j] != analogPercentOffset(r[4]) ||
+                samples().binary[3][j] != ((r[5] >> 4) & 1)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Index j of the arrays holds stream record first + j, for j in [from, to).
+    void expectRecords(std::uint64_t first, int from, int to) {
+        for (int j = from; j < to; ++j) {
+            const auto r = streamRecordAt(first + static_cast<std::uint64_t>(j));
+            ASSERT_FLOAT_EQ(samples().analog[0][j], analogPercentUnsigned(r[1])) << j;
+            ASSERT_FLOAT_EQ(samples().analog[1][j], analogPercentUnsigned(r[2])) << j;
+            ASSERT_FLOAT_EQ(samples().analog[2][j], analogPercentOffset(r[3])) << j;
+            ASSERT_FLOAT_EQ(samples().analog[3][j], analogPercentOffset(r[4])) << j;
+            for (int k = 0; k < kBinaryChannels; ++k) {
+                const int bit = k == 0 ? 0 : k == 3 ? 4 : records->scope.binarySel[k];
+                ASSERT_EQ(samples().binary[k][j], (r[5] >> bit) & 1) << j << " binary " << k;
+            }
+        }
+    }
+
+    test::Devsim sim;
+    std::unique_ptr<Records> records = std::make_unique<Records>();
+    test::RecordingTrace trace;
+    PaintingView view{records->acquisition};
+    test::EngineStrings strings;
+    std::unique_ptr<DeviceSession> session;
+};
+
+TEST_F(AcquisitionDevsimTest, An8SecondStepModeStoresTheFirst2000RecordsAndTheStreamGoesOn) {
+    records->scope.mode = ScopeSettings::StepMode;
+    records->scope.binarySel[1] = 1;
+    records->scope.binarySel[2] = 5;
+    engine().post(acquisitionBitForMode(records->scope.mode));
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    ASSERT_TRUE(waitIdle());
+
+    EXPECT_EQ(requestsHeard(), (std::vector<std::string>{"VER", "ATS", "ATR", "SBS", "SBR", "SES",
+                                                         "SER", "ACS", "ACR", "SAS"}));
+    EXPECT_EQ(records->scope.acqTimeRead, 8);
+    EXPECT_FLOAT_EQ(records->scope.setpointBeginRead, 10.0f);
+    EXPECT_FLOAT_EQ(records->scope.setpointEndRead, 90.0f);
+    EXPECT_EQ(records->scope.analogSelReadValid, 1);
+    const auto notes = view.recording.notes();
+    ASSERT_GE(notes.size(), 2u);
+    EXPECT_EQ(notes[notes.size() - 2].code, notify::kDisplayUpdate);
+    EXPECT_EQ(notes[notes.size() - 2].value, 2000);
+    EXPECT_EQ(notes.back().code, notify::kAcquisitionEnded);
+    expectRecords(0, 0, 2000);
+    EXPECT_EQ(retries(), 0);
+
+    // No PAS at the normal end: an emulator that does not stop by itself streams on, and the
+    // hard stop is what ends it.
+    EXPECT_TRUE(streaming());
+    EXPECT_EQ(requestAcquisitionStop(engine()), AcquisitionStop::Hard);
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded, 2));
+    EXPECT_TRUE(streamStops());
+}
+
+TEST_F(AcquisitionDevsimTest, A20SecondStepModeStoresExactly5000Records) {
+    records->scope.mode = ScopeSettings::StepMode;
+    records->scope.acqTime = 20;
+    engine().post(cmd::kStepAcquisition);
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    std::intptr_t last = 0;
+    for (const auto& note : view.recording.notes()) {
+        if (note.code == notify::kDisplayUpdate) {
+            EXPECT_GE(note.value, last);
+            last = note.value;
+        }
+    }
+    EXPECT_EQ(last, 5000);
+    expectRecords(0, 0, 5000);
+    EXPECT_FLOAT_EQ(samples().analog[0][5002], samples().analog[0][4999]);
+    EXPECT_FLOAT_EQ(samples().analog[0][5003], 0.0f);
+}
+
+TEST_F(AcquisitionDevsimTest, ATriggeredRecordingHoldsATenthBeforeTheTriggerAndStopsTheStream) {
+    records->scope.triggerChannel = 8;  // binary channel 4: bit 4 first rises at record 800
+    engine().post(cmd::kTriggerAcquisition);
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(trace.contains("Rising Trigger, Bin-Ch:4, 1, 0"));
+    const auto heard = requestsHeard();
+    EXPECT_EQ(std::vector<std::string>(heard.begin(), heard.begin() + 5),
+              (std::vector<std::string>{"VER", "PRS", "ACS", "ACR", "TAS"}));
+    EXPECT_EQ(heard.back(), "PAS");
+    EXPECT_EQ(retries(), 0) << "the first PAS is acknowledged";
+    EXPECT_TRUE(streamStops());
+    // N = 2000, M = 1798: the trigger record 800 at index 201, nothing lost around it.
+    EXPECT_EQ(samples().binary[3][200], 0);
+    EXPECT_EQ(samples().binary[3][201], 1);
+    expectRecords(800 - 201, 0, 2000);
+    EXPECT_EQ(test::Devsim::field(sim.command("count"), "lost"), 0);
+}
+
+TEST_F(AcquisitionDevsimTest, AStopWhileStreamingEndsTheStreamAtTheFirstPas) {
+    records->scope.sampleRateIndex = 1;  // 10 ms, rolling
+    engine().post(cmd::kTriggerAcquisition);
+    ASSERT_TRUE(waitFor(notify::kDisplayUpdate, 2));
+    EXPECT_EQ(records->acquisition.acquisitionActive.load(), 1);
+    EXPECT_EQ(requestAcquisitionStop(engine()), AcquisitionStop::Orderly);
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(retries(), 0);
+    EXPECT_TRUE(trace.contains(" Send PAS Stop Acquisition"));
+    EXPECT_TRUE(trace.contains(" Stop Acquisition "));
+    EXPECT_TRUE(streamStops());
+    EXPECT_EQ(records->acquisition.acquisitionActive.load(), 0);
+    // The window ends with consecutive records of the stream: the newest at index N - 1.
+    const int n = 800;
+    const int run = 60;
+    std::uint64_t newest = run;
+    while (newest < 100000 && !endsWithRecords(newest, n, run)) {
+        ++newest;
+    }
+    EXPECT_LT(newest, 100000u) << "no run of consecutive records at the end of the window";
+}
+
+class AcquisitionHardStopTest : public AcquisitionDevsimTest {
+  protected:
+    AcquisitionHardStopTest() : AcquisitionDevsimTest({"--baud", "57600", "--paced"}) {}
+};
+
+TEST_F(AcquisitionHardStopTest, TheHardStopEndsAStreamStillRunningAt57600) {
+    engine().post(cmd::kTriggerAcquisition);
+    ASSERT_TRUE(waitFor(notify::kDisplayUpdate));
+    EXPECT_EQ(records->port.baudCode.load(), PortSettings::Baud57600);
+    // The program lets go of the acquisition without a stop, as after New Project; the
+    // emulator streams on.
+    engine().clearAll();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(streaming());
+    const std::size_t logBefore = sim.log().size();
+
+    EXPECT_EQ(requestAcquisitionStop(engine()), AcquisitionStop::Hard);
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(streamStops());
+    EXPECT_EQ(records->port.baudCode.load(), PortSettings::BaudUnknown);
+    EXPECT_EQ(trace.count(" Hard PAS"), 2);
+    EXPECT_TRUE(trace.contains(" Hard Stop Acquisition done"));
+
+    const auto log = sim.log();
+    bool ignoredAt19200 = false;
+    bool pasAt57600 = false;
+    for (std::size_t i = logBefore; i < log.size(); ++i) {
+        ignoredAt19200 = ignoredAt19200 || log[i].note.rfind("ignored: line at 19200", 0) == 0;
+        pasAt57600 = pasAt57600 || (log[i].direction == "rx" && log[i].mnemonic == "PAS");
+    }
+    EXPECT_TRUE(ignoredAt19200) << "PAS went out at 19200 first";
+    EXPECT_TRUE(pasAt57600);
+
+    // The next action finds the rate again with the baud-rate test.
+    view.recording.clear();
+    records->scope.mode = ScopeSettings::StepMode;
+    engine().post(cmd::kStepAcquisition);
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    EXPECT_EQ(records->port.baudCode.load(), PortSettings::Baud57600);
+    expectRecords(0, 0, 2000);
+}
+
+}  // namespace
+}  // namespace kvt
