@@ -1,0 +1,55 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QMetaObject>
+#include <QThread>
+
+#include "app/MainFrame.h"
+#include "app/MessageBoxes.h"
+#include "data/Format.h"
+#include "data/StartupEnvironment.h"
+
+namespace kvt {
+
+int runApplication(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QtMessageBoxes boxes;
+
+    const std::string workingDirectory = currentWorkingDirectory();
+    StringTable strings;
+    // A text missing from the language library may be looked up on any thread; the box is shown
+    // on the user-interface thread.
+    strings.setMessageBox([&boxes](const std::string& text, const std::string& caption) {
+        auto show = [&boxes, text, caption] {
+            boxes.show({text, caption, BoxButtons::Ok, BoxIcon::None, false}, nullptr);
+        };
+        if (QThread::currentThread() == qApp->thread()) {
+            show();
+        } else {
+            QMetaObject::invokeMethod(qApp, show, Qt::QueuedConnection);
+        }
+    });
+    std::string failure;
+    if (!strings.loadLanguageLibrary(workingDirectory, &failure)) {
+        boxes.show({failure, "", BoxButtons::Ok, BoxIcon::None, false}, nullptr);
+    }
+
+    const StartupSwitches switches = parseSwitches(commandLineText(argc, argv));
+    int result = 1;
+    {
+        CMainFrame::Environment environment{strings, boxes};
+        environment.switches = switches;
+        environment.workingDirectory = workingDirectory;
+        environment.buildStamp = programBuildStamp();
+        CMainFrame frame(std::move(environment));
+        if (frame.create()) {
+            frame.showMaximized();
+            frame.repaint();
+            result = QApplication::exec();
+        }
+    }
+    strings.unloadLanguageLibrary();
+    return result;
+}
+
+}  // namespace kvt

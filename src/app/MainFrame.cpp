@@ -1,0 +1,771 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/FrameTexts.h"
+#include "app/QtProjectPrompts.h"
+#include "data/Format.h"
+#include "data/MenuText.h"
+#include "data/ParaIni.h"
+#include "diag/AboutDialog.h"
+#include "engine/AcquisitionCommands.h"
+#include "scope/ScopeModel.h"
+#include "scope/view/ChildView.h"
+
+namespace kvt {
+namespace {
+
+constexpr int kStatusTimerMs = 1000;
+constexpr int kCautionText = 379;
+constexpr int kAutoAdaptWarning = 380;
+constexpr int kAutoAdaptQuestion = 381;
+constexpr int kExitRefused = 113;
+constexpr int kSaveQuestion = 32;
+constexpr int kOpenProjectCaption = 26;
+constexpr const char* kHelpFile = "KVT.HLP";
+
+// Accelerators by command; the menu texts show the key names after a tab.
+struct Accelerator {
+    int command;
+    QKeySequence keys;
+};
+
+const Accelerator kAccelerators[] = {
+    {command::kHelp, QKeySequence(Qt::Key_F1)},
+    {command::kStatus, QKeySequence(Qt::Key_F2)},
+    {command::kScopeSetup, QKeySequence(Qt::Key_F3)},
+    {command::kStartAcquisition, QKeySequence(Qt::Key_F4)},
+    {command::kStopAcquisition, QKeySequence(Qt::Key_F5)},
+    {command::kResetZoom, QKeySequence(Qt::Key_F10)},
+};
+
+// Commands that open a dialog in one of the eight slots.
+const std::pair<int, DialogSlot> kSlotCommands[] = {
+    {command::kCalibration, DialogSlot::CalibrationA},
+    {command::kCalibrationB, DialogSlot::CalibrationB},
+    {command::kCalibrationMatrix, DialogSlot::CalibrationMatrix},
+    {command::kParameters, DialogSlot::Parameters},
+    {command::kDeviceInfo, DialogSlot::DeviceInfo},
+    {command::kSerialSetpoint, DialogSlot::SerialSetpoint},
+    {command::kStatus, DialogSlot::StatusInfo},
+    {command::kTestFunction, DialogSlot::TestFunction},
+};
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+CMainStatusBar::CMainStatusBar(int kind, const QFont& font, QWidget* parent)
+    : QWidget(parent), kind_(kind) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(4);
+    const QFontMetrics metrics(font);
+    // Pane 0 is sized for "Project: " and 24 M, pane 1 for thirty M.
+    const int widths[2] = {
+        metrics.horizontalAdvance(QStringLiteral("Project: ") + QString(24, 'M')),
+        metrics.horizontalAdvance(QString(30, 'M'))};
+    for (int i = 0; i < 2; ++i) {
+        auto* pane = new QLabel(this);
+        pane->setFont(font);
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setMinimumWidth(widths[i]);
+        pane->setObjectName(QStringLiteral("pane%1").arg(i));
+        layout->addWidget(pane, i == 0 ? 0 : 0);
+        panes_[static_cast<std::size_t>(i)] = pane;
+    }
+    layout->addStretch(1);
+    setObjectName(kind == 1 ? QStringLiteral("projectStatusBar") : QStringLiteral("fileStatusBar"));
+}
+
+void CMainStatusBar::setPaneText(int pane, const QString& text) {
+    panes_[static_cast<std::size_t>(pane)]->setText(text);
+    panes_[static_cast<std::size_t>(pane)]->repaint();
+}
+
+QString CMainStatusBar::paneText(int pane) const {
+    return panes_[static_cast<std::size_t>(pane)]->text();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CMainFrame::CMainFrame(Environment environment)
+    : env_(std::move(environment)), records_(std::make_unique<Records>()) {
+    records_->params.deviceSet.VALID = 0;
+    records_->parameterWriteAllowed = 0;
+    records_->calibrationWriteAllowed = 0;
+    ResetProjectData(*records_);
+    SetDefaultNames(*records_, env_.strings);
+
+    view_ = new CChildView(
+        records_->scope, records_->samples, records_->acquisition, env_.strings, trace_,
+        [this] { return commandWord(); }, this);
+
+    showBox({env_.strings.text(kCautionText), env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
+             BoxIcon::Stop, false});
+}
+
+CMainFrame::~CMainFrame() {
+    stopThreads();
+    // Dialogs in their slots belong to this window; they go before the records they show.
+    for (auto& slot : slots_) {
+        slot.reset();
+    }
+}
+
+bool CMainFrame::create() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    screenClass_ = screen != nullptr && screen->size().width() <= 1000 ? 800 : 1024;
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(background);
+
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view_, 1);
+    QFont barFont = font();
+    const int shrink = screenClass_ == 800 ? 6 : 4;
+    barFont.setPixelSize(std::max(8, QFontMetrics(font()).height() - shrink));
+    barFont.setWeight(QFont::Medium);
+    fileBar_ = new CMainStatusBar(2, barFont, client);
+    projectBar_ = new CMainStatusBar(1, barFont, client);
+    layout->addWidget(projectBar_);
+    layout->addWidget(fileBar_);
+    setCentralWidget(client);
+
+    buildMenu();
+
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setInterval(kStatusTimerMs);
+    connect(statusTimer_, &QTimer::timeout, this, [this] {
+        updateStatusBars();
+        updateCommandStates();
+    });
+    statusTimer_->start();
+
+    const std::filesystem::path dir = env_.workingDirectory;
+    ReadComSettings(dir, records_->port, devicePaths_);
+    WriteComSettings(dir, records_->port, devicePaths_);
+
+    ReadParaIni(dir, records_->params);
+    WriteParaIni(dir, records_->params);
+    records_->params.currentSet = records_->params.defaultSet;
+
+    trace_.setLogFlag(env_.switches.log);
+    if (env_.switches.log) {
+        trace_.open(dir, env_.strings.text(ids::kAppTitle), env_.switches.testMode);
+    }
+
+    refreshTitle();
+    updateStatusBars();
+
+    notifier_ = std::make_unique<QtNotifier>(
+        this, [this](int code, std::intptr_t value) { onMessageReceived(code, value); },
+        [this](const MessageBoxRequest& request) { return showBox(request); });
+    DeviceSession::Options options;
+    options.timing = env_.timing;
+    options.testMode = env_.switches.testMode;
+    session_ =
+        std::make_unique<DeviceSession>(*records_, trace_, *notifier_, env_.strings, options);
+    applyDevicePaths();
+    session_->link().status[StatusActionStep] = 0;
+    session_->start();
+    updateCommandStates();
+    return true;
+}
+
+void CMainFrame::buildMenu() {
+    MenuParseResult menu = parseMenuText(env_.strings.menuText());
+    if (!menu.ok) {
+        menu = parseMenuText(StringTable().menuText());
+    }
+    if (!env_.switches.calibration) {
+        for (int id :
+             {command::kCalibration, command::kCalibrationB, command::kCalibrationMatrix}) {
+            removeMenuItem(menu.bar, id);
+        }
+    }
+    auto keysOf = [](int id) -> QKeySequence {
+        for (const auto& a : kAccelerators) {
+            if (a.command == id) {
+                return a.keys;
+            }
+        }
+        return {};
+    };
+    auto makeAction = [this, &keysOf](const MenuEntry& entry, QWidget* parent) {
+        QString text = qs(entry.text);
+        const QKeySequence keys = keysOf(entry.id);
+        if (!keys.isEmpty()) {
+            text = text.section('\t', 0, 0);
+        }
+        auto* action = new QAction(text, parent);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setObjectName(QStringLiteral("command%1").arg(entry.id));
+        const int id = entry.id;
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+        actions_[id] = action;
+        return action;
+    };
+    std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill =
+        [&](QMenu* menuWidget, const std::vector<MenuEntry>& entries) {
+            for (const auto& entry : entries) {
+                switch (entry.kind) {
+                    case MenuEntry::Kind::Separator:
+                        menuWidget->addSeparator();
+                        break;
+                    case MenuEntry::Kind::Popup:
+                        fill(menuWidget->addMenu(qs(entry.text)), entry.children);
+                        break;
+                    case MenuEntry::Kind::Item:
+                        menuWidget->addAction(makeAction(entry, menuWidget));
+                        break;
+                }
+            }
+        };
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    actions_.clear();
+    for (const auto& entry : menu.bar) {
+        if (entry.kind == MenuEntry::Kind::Popup) {
+            QMenu* popup = bar->addMenu(qs(entry.text));
+            fill(popup, entry.children);
+            connect(popup, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+        } else if (entry.kind == MenuEntry::Kind::Item) {
+            bar->addAction(makeAction(entry, bar));
+        }
+    }
+    if (QAction* grid = action(command::kShowGrid)) {
+        grid->setCheckable(true);
+    }
+    // Accelerators without a menu item.
+    auto* debug = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q), this);
+    connect(debug, &QShortcut::activated, this, [this] { debugDialog(); });
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, [this] { view_->enterCommand(); });
+    }
+}
+
+void CMainFrame::runCommand(int id) {
+    for (const auto& [commandId, slot] : kSlotCommands) {
+        if (commandId == id) {
+            openSlotDialog(slot);
+            return;
+        }
+    }
+    switch (id) {
+        case command::kNewProject:
+            newProject();
+            break;
+        case command::kOpenProject:
+            openProject();
+            break;
+        case command::kSaveProject:
+            saveProject();
+            break;
+        case command::kSaveProjectAs:
+            saveProjectAs();
+            break;
+        case command::kProjectInfo:
+            projectInfo();
+            break;
+        case command::kPrint:
+            print();
+            break;
+        case command::kSerialPort:
+            serialPort();
+            break;
+        case command::kExit:
+            close();
+            break;
+        case command::kAutoAdapt:
+            autoAdapt();
+            break;
+        case command::kScopeSetup:
+            scopeSetup();
+            break;
+        case command::kStartAcquisition:
+            startAcquisition();
+            break;
+        case command::kStopAcquisition:
+            stopAcquisition();
+            break;
+        case command::kShowGrid:
+            toggleGrid();
+            break;
+        case command::kResetZoom:
+            resetZoom();
+            break;
+        case command::kAbout:
+            about();
+            break;
+        case command::kHelp:
+            help();
+            break;
+        default:
+            break;
+    }
+}
+
+QAction* CMainFrame::action(int commandId) const {
+    const auto it = actions_.find(commandId);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+std::uint32_t CMainFrame::commandWord() const {
+    return session_ ? session_->engine().commandWord() : 0;
+}
+
+bool CMainFrame::acquisitionRunning() const {
+    return (commandWord() & cmd::kAcquisitionBits) != 0;
+}
+
+void CMainFrame::setModified(bool modified) {
+    modified_ = modified ? 1 : 0;
+    refreshTitle();
+}
+
+BoxResult CMainFrame::showBox(const MessageBoxRequest& request) {
+    return env_.boxes.show(request, this);
+}
+
+void CMainFrame::applyDevicePaths() {
+    if (!session_) {
+        return;
+    }
+    for (int k = 0; k < PortSettings::kPortCount; ++k) {
+        session_->port().setDevicePath(k, devicePaths_[static_cast<std::size_t>(k)]);
+    }
+    if (!env_.deviceOverride.empty()) {
+        session_->port().setDeviceOverride(env_.deviceOverride);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Title, status bars, command states
+
+void CMainFrame::refreshTitle() {
+    setWindowTitle(qs(frameTitle(env_.strings, records_->projectInfo,
+                                 (env_.switches.testMode & 1u) != 0, modified_ != 0)));
+}
+
+void CMainFrame::updateStatusBars() {
+    const StatusTexts texts = statusTexts(env_.strings, *records_);
+    projectBar_->setPaneText(0, qs(texts.project));
+    fileBar_->setPaneText(0, qs(texts.file));
+    projectBar_->setPaneText(1, qs(texts.setpoint));
+    fileBar_->setPaneText(1, qs(texts.parameter));
+}
+
+void CMainFrame::updateCommandStates() {
+    const bool idle = commandWord() == 0;
+    if (QAction* start = action(command::kStartAcquisition)) {
+        start->setEnabled(idle);
+    }
+    if (QAction* zoom = action(command::kResetZoom)) {
+        zoom->setEnabled(idle);
+    }
+    if (QAction* grid = action(command::kShowGrid)) {
+        grid->setChecked(view_->grid());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notifications
+
+void CMainFrame::onMessageReceived(int code, std::intptr_t value) {
+    const NotificationRoute route = routeFor(code);
+    if (route.ignored) {
+        return;
+    }
+    for (int i = 0; i < kDialogSlotCount; ++i) {
+        if ((route.targets & (1u << i)) == 0 || !slots_[static_cast<std::size_t>(i)]) {
+            continue;
+        }
+        // Forwarded as a post: the dialog handles it after this handler returns.
+        QPointer<CToolDialog> dialog = slots_[static_cast<std::size_t>(i)].get();
+        QMetaObject::invokeMethod(
+            dialog,
+            [dialog, code, value] {
+                if (dialog) {
+                    dialog->onNotification(code, value);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    if (route.copyCurrentToDeviceWhenNoParameters &&
+        !slots_[static_cast<int>(DialogSlot::Parameters)]) {
+        records_->params.deviceSet = records_->params.currentSet;
+    }
+    if (route.view == NotificationRoute::View::Send) {
+        view_->onDisplayUpdate(static_cast<int>(value));
+    } else if (route.view == NotificationRoute::View::Post) {
+        QMetaObject::invokeMethod(
+            view_, [this] { view_->onAcquisitionEnded(); }, Qt::QueuedConnection);
+    }
+    switch (route.box) {
+        case NotificationRoute::Box::CommunicationError:
+            showBox({env_.strings.text(ids::kCommunicationError), env_.strings.text(ids::kAppTitle),
+                     BoxButtons::Ok, BoxIcon::None, true});
+            break;
+        case NotificationRoute::Box::BaudrateError:
+            // This one comes from the program's own table only.
+            showBox({env_.strings.builtin(ids::kBaudrateError),
+                     env_.strings.builtin(ids::kAppTitle), BoxButtons::Ok, BoxIcon::None, true});
+            break;
+        case NotificationRoute::Box::UnknownCode:
+            showBox({"ERROR OnMsgReceive ", "ZEB", BoxButtons::Ok, BoxIcon::None, true});
+            break;
+        case NotificationRoute::Box::None:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Project commands
+
+ProjectContext CMainFrame::projectContext() {
+    return ProjectContext{*records_, env_.strings, trace_, env_.workingDirectory, devicePaths_};
+}
+
+ProjectPrompts& CMainFrame::prompts() {
+    if (env_.prompts != nullptr) {
+        return *env_.prompts;
+    }
+    if (!ownPrompts_) {
+        ownPrompts_ = std::make_unique<QtProjectPrompts>(this, env_.boxes);
+    }
+    return *ownPrompts_;
+}
+
+static FrameDialogs& frameDialogsOf(CMainFrame::Environment& env,
+                                    std::unique_ptr<FrameDialogs>& own) {
+    if (env.dialogs != nullptr) {
+        return *env.dialogs;
+    }
+    if (!own) {
+        own = makeFrameDialogs();
+    }
+    return *own;
+}
+
+void CMainFrame::resetScopeView() {
+    view_->reloadChannelNames();
+    view_->resetView();
+    view_->update();
+}
+
+void CMainFrame::newProject() {
+    // Resetting the project while a recording runs would leave the controller streaming and the
+    // engine writing into buffers that are being cleared.
+    if (acquisitionRunning()) {
+        showBox({env_.strings.text(kExitRefused), env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
+                 BoxIcon::None, true});
+        return;
+    }
+    if (modified_ != 0) {
+        const BoxResult answer =
+            showBox({env_.strings.text(kSaveQuestion), env_.strings.text(kOpenProjectCaption),
+                     BoxButtons::YesNo, BoxIcon::Exclamation, true});
+        if (answer == BoxResult::Yes && saveProject() == save_result::kNoProject) {
+            return;
+        }
+    }
+    ResetProjectData(*records_);
+    SetDefaultNames(*records_, env_.strings);
+    applyDevicePaths();
+    records_->parameterWriteAllowed = 0;
+    records_->params.currentSet = records_->params.defaultSet;
+    records_->calibrationWriteAllowed = 0;
+    refreshTitle();
+    session_->engine().clearAll();
+
+    const FrameDialogs::Outcome outcome =
+        frameDialogsOf(env_, ownDialogs_).runProjectInfo(*this, true);
+    if (outcome.accepted) {
+        if (outcome.changed) {
+            modified_ = 1;
+        }
+        ProjectInfo& info = records_->projectInfo;
+        setFieldText(info.fullPath, fieldText(info.fileName));
+        ProjectContext context = projectContext();
+        const ProjectFileResult written = WriteProjectFile(fieldText(info.fullPath), context);
+        if (written.clearsModified) {
+            modified_ = 0;
+        } else if (!written.ok && !written.message.empty()) {
+            showBox({written.message, env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
+                     BoxIcon::Exclamation, true});
+        }
+        refreshTitle();
+    }
+    resetScopeView();
+}
+
+void CMainFrame::openProject() {
+    if (acquisitionRunning()) {
+        showBox({env_.strings.text(kExitRefused), env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
+                 BoxIcon::None, true});
+        return;
+    }
+    ProjectContext context = projectContext();
+    const OpenOutcome outcome =
+        OpenProject(context, prompts(), modified_ != 0, [this] { session_->engine().clearAll(); });
+    modified_ = outcome.modified ? 1 : 0;
+    if (outcome.opened) {
+        applyDevicePaths();
+        resetScopeView();
+    }
+    refreshTitle();
+}
+
+int CMainFrame::saveProject() {
+    ProjectContext context = projectContext();
+    const SaveOutcome outcome = SaveProject(context, prompts(), modified_ != 0);
+    modified_ = outcome.modified ? 1 : 0;
+    refreshTitle();
+    return outcome.result;
+}
+
+int CMainFrame::saveProjectAs() {
+    ProjectContext context = projectContext();
+    const SaveOutcome outcome = SaveProjectAs(context, prompts(), modified_ != 0);
+    modified_ = outcome.modified ? 1 : 0;
+    refreshTitle();
+    return outcome.result;
+}
+
+void CMainFrame::projectInfo() {
+    const FrameDialogs::Outcome outcome =
+        frameDialogsOf(env_, ownDialogs_).runProjectInfo(*this, false);
+    if (outcome.accepted && outcome.changed) {
+        modified_ = 1;
+    }
+    refreshTitle();
+}
+
+void CMainFrame::serialPort() {
+    const FrameDialogs::Outcome outcome = frameDialogsOf(env_, ownDialogs_).runSerialPort(*this);
+    if (outcome.accepted && outcome.changed) {
+        records_->port.baudCode = PortSettings::BaudUnknown;
+        WriteComSettings(env_.workingDirectory, records_->port, devicePaths_);
+        applyDevicePaths();
+    }
+    refreshTitle();
+}
+
+void CMainFrame::scopeSetup() {
+    const FrameDialogs::Outcome outcome = frameDialogsOf(env_, ownDialogs_).runScopeSetup(*this);
+    // A Cancel after "Yes" keeps the edited settings too: whatever changed the settings counts.
+    if (outcome.changed) {
+        clearSamples(records_->samples);
+        view_->zoomBack();
+        modified_ = 1;
+    }
+    refreshTitle();
+    view_->reloadChannelNames();
+    view_->setPeriodFromSettings();
+    view_->update();
+}
+
+void CMainFrame::debugDialog() {
+    frameDialogsOf(env_, ownDialogs_).runDebug(*this);
+}
+
+void CMainFrame::print() {
+    frameDialogsOf(env_, ownDialogs_).runPrint(*this);
+}
+
+void CMainFrame::openSlotDialog(DialogSlot slot) {
+    auto& held = slots_[static_cast<std::size_t>(slot)];
+    held.reset();
+    held = frameDialogsOf(env_, ownDialogs_).createSlotDialog(*this, slot);
+    if (!held) {
+        return;
+    }
+    const int result = held->exec();
+    const bool changed = held->modifiedFlag() != 0;
+    switch (slot) {
+        case DialogSlot::DeviceInfo:
+        case DialogSlot::StatusInfo:
+            break;
+        case DialogSlot::TestFunction:
+            if (result == QDialog::Accepted && changed) {
+                modified_ = 1;
+            }
+            refreshTitle();
+            break;
+        default:
+            if (changed) {
+                modified_ = 1;
+            }
+            refreshTitle();
+            break;
+    }
+    held.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scope commands
+
+void CMainFrame::startAcquisition() {
+    if (commandWord() != 0) {
+        return;
+    }
+    clearSamples(records_->samples);
+    const int mode = records_->scope.mode;
+    view_->startAcquisitionView(mode);
+    switch (mode) {
+        case ScopeSettings::StepMode:
+            session_->engine().post(cmd::kStepAcquisition);
+            trace_.info(" Acquisition Step Mode started");
+            break;
+        case ScopeSettings::RampMode:
+            session_->engine().post(cmd::kRampAcquisition);
+            trace_.info(" Acquisition Ramp Mode started");
+            break;
+        case ScopeSettings::TriggerMode:
+            session_->engine().post(cmd::kTriggerAcquisition);
+            trace_.info(" Acquisition Roll / Trigger Mode started");
+            break;
+        default:
+            break;
+    }
+    view_->update();
+    updateCommandStates();
+}
+
+void CMainFrame::stopAcquisition() {
+    // One atomic change of the command word: the engine must never see it 0 in between, which
+    // would abandon the acquisition without sending PAS.
+    if (requestAcquisitionStop(session_->engine()) == AcquisitionStop::Orderly) {
+        trace_.info(" Acquisition stopped");
+    } else {
+        trace_.info(" Acquisition hard stopped");
+    }
+}
+
+void CMainFrame::toggleGrid() {
+    view_->setGrid(!view_->grid());
+    updateCommandStates();
+    view_->update();
+}
+
+void CMainFrame::resetZoom() {
+    if (commandWord() == 0) {
+        view_->zoomBack();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Diagnosis and help
+
+void CMainFrame::autoAdapt() {
+    const std::string caption = "Auto-Adapt";
+    showBox({env_.strings.text(kAutoAdaptWarning), caption, BoxButtons::Ok, BoxIcon::Stop, true});
+    const BoxResult answer = showBox({env_.strings.text(kAutoAdaptQuestion), caption,
+                                      BoxButtons::OkCancel, BoxIcon::Stop, true});
+    if (answer == BoxResult::Ok && commandWord() == 0) {
+        session_->engine().post(cmd::kWriteAutoAdapt);
+    }
+}
+
+void CMainFrame::about() {
+    CAboutDlg dialog(this, env_.strings, QString::fromLatin1(kVersionText),
+                     QString::fromStdString(env_.buildStamp));
+    dialog.exec();
+}
+
+void CMainFrame::help() {
+    // The help text opens in the desktop's viewer; nothing is said when it is missing.
+    const QString file = QDir::current().filePath(QString::fromLatin1(kHelpFile));
+    if (QFileInfo::exists(file)) {
+        QProcess::startDetached(QStringLiteral("xdg-open"), {file});
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Exit
+
+bool CMainFrame::exitAllowed() {
+    const std::uint32_t word = commandWord();
+    const bool stopPending = (word & (cmd::kStopAcquisition | cmd::kHardStopAcquisition)) != 0;
+    if ((word & cmd::kAcquisitionBits) != 0 && !stopPending) {
+        showBox({env_.strings.text(kExitRefused), env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
+                 BoxIcon::None, true});
+        return false;
+    }
+    if (modified_ != 0) {
+        MessageBoxRequest question{env_.strings.text(kSaveQuestion),
+                                   env_.strings.text(ids::kAppTitle),
+                                   BoxButtons::YesNoCancel,
+                                   BoxIcon::Exclamation,
+                                   true,
+                                   BoxResult::No};
+        switch (showBox(question)) {
+            case BoxResult::Yes:
+                saveProject();
+                return true;
+            case BoxResult::No:
+                return true;
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!exitApproved_ && !exitAllowed()) {
+        event->ignore();
+        return;
+    }
+    exitApproved_ = true;
+    closing_ = true;
+    statusTimer_->stop();
+    // The threads are stopped once, here; the view's own close does not stop them again.
+    stopThreads();
+    event->accept();
+}
+
+void CMainFrame::stopThreads() {
+    if (threadsStopped_) {
+        return;
+    }
+    threadsStopped_ = true;
+    if (session_) {
+        session_->stop();
+    }
+    trace_.close();
+}
+
+void CMainFrame::focusInEvent(QFocusEvent* event) {
+    QMainWindow::focusInEvent(event);
+    if (!closing_) {
+        view_->setFocus();
+    }
+}
+
+}  // namespace kvt

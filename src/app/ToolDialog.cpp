@@ -1,0 +1,3 @@
+#include "app/ToolDialog.h"
+
+namespace kvt {}  // namespace kvt

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QLabel>
+
+#include "app/ToolDialog.h"
+
+namespace kvt {
+
+// The About box: the program's picture, four lines about it, the version and the build stamp.
+class CAboutDlg : public CToolDialog {
+    Q_OBJECT
+
+  public:
+    static constexpr int kTitle = 114;
+    static constexpr int kVersionLabel = 115;
+    static constexpr int kOk = 7;
+
+    CAboutDlg(QWidget* owner, Strings& strings, const QString& version, const QString& extra);
+
+    QLabel* versionLabel() const { return version_; }
+    QLabel* extraLabel() const { return extra_; }
+
+  private:
+    QLabel* version_ = nullptr;
+    QLabel* extra_ = nullptr;
+};
+
+}  // namespace kvt

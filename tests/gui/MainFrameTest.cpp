@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTest>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/MainFrame.h"
+#include "scope/view/ChildView.h"
+#include "support/Pty.h"
+
+namespace kvt {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Answers every message box from a script (or with its default button) and keeps them all.
+class ScriptedBoxes final : public MessageBoxes {
+  public:
+    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
+        shown.push_back(request);
+        if (!answers.empty()) {
+            const BoxResult answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return request.defaultButton;
+    }
+    int count(const std::string& text) const {
+        return static_cast<int>(std::count_if(shown.begin(), shown.end(),
+                                              [&](const auto& b) { return b.text == text; }));
+    }
+
+    std::vector<MessageBoxRequest> shown;
+    std::deque<BoxResult> answers;
+};
+
+class FramePrompts final : public ProjectPrompts {
+  public:
+    void warn(const std::string& text, const std::string&) override { warnings.push_back(text); }
+    bool askYesNo(const std::string&, const std::string&) override { return yes; }
+    FileChoice chooseFile(const FileDialog&) override {
+        if (file.empty()) {
+            return {Choice::Cancelled, {}};
+        }
+        return {Choice::Ok, file};
+    }
+
+    std::vector<std::string> warnings;
+    bool yes = false;
+    std::string file;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class MainFrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kvt-frame-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        previous = fs::current_path();
+        fs::current_path(dir);
+    }
+
+    void TearDown() override {
+        frame.reset();
+        fs::current_path(previous);
+        fs::remove_all(dir);
+    }
+
+    CMainFrame& start(StartupSwitches switches = {}) {
+        CMainFrame::Environment env{strings, boxes};
+        env.switches = switches;
+        env.workingDirectory = dir.string();
+        env.buildStamp = "20261206 120000";
+        env.prompts = &prompts;
+        env.timing = LinkTiming{500, 400, 20, 4};
+        env.deviceOverride = pty.slavePath();
+        frame = std::make_unique<CMainFrame>(std::move(env));
+        EXPECT_TRUE(frame->create());
+        frame->resize(1280, 1000);
+        frame->show();
+        return *frame;
+    }
+
+    static bool waitFor(const std::function<bool()>& condition,
+                        std::chrono::milliseconds timeout = 20s) {
+        return QTest::qWaitFor(condition, static_cast<int>(timeout.count()));
+    }
+
+    fs::path dir;
+    fs::path previous;
+    StringTable strings;
+    ScriptedBoxes boxes;
+    FramePrompts prompts;
+    test::Pty pty;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(MainFrameTest, AFreshStartShowsTheDefaultProjectAndWritesItsFiles) {
+    CMainFrame& f = start();
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown[0].text, strings.text(379)) << "the caution message comes first";
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Stop);
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT -  [ UNKNOWN.KVT ]");
+    f.updateStatusBars();
+    EXPECT_EQ(f.projectStatusBar()->paneText(0).toStdString(), "Project: UNKNOWN");
+    EXPECT_EQ(f.fileStatusBar()->paneText(0).toStdString(), "File: UNKNOWN.KVT");
+    EXPECT_EQ(f.projectStatusBar()->paneText(1).toStdString(), "Setpoint: --");
+    EXPECT_EQ(f.fileStatusBar()->paneText(1).toStdString(), "Parameter Set: --");
+    EXPECT_NE(readFile(dir / "KVT_com.ini").find("PORT=COM1"), std::string::npos);
+    EXPECT_NE(readFile(dir / "KVT_para.ini").find("VALUE_PROPORTIONAL_GAIN=1.0"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "debug.txt")) << "no trace without -LOG";
+    for (const auto& flag : f.session().link().runFlag) {
+        EXPECT_EQ(flag.load(), RunRunning);
+    }
+    EXPECT_FLOAT_EQ(f.records().params.currentSet.PROPORTIONAL_GAIN, 1.0f);
+    EXPECT_EQ(f.action(command::kCalibration), nullptr) << "calibration only with -CAL";
+    EXPECT_NE(f.action(command::kParameters), nullptr);
+}
+
+TEST_F(MainFrameTest, TestModeAndTheLogSwitchShowInTheTitleAndTheTrace) {
+    StartupSwitches switches;
+    switches.testMode = 1;
+    switches.log = true;
+    switches.calibration = true;
+    CMainFrame& f = start(switches);
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT TESTMODE  -  [ UNKNOWN.KVT ]");
+    EXPECT_NE(f.action(command::kCalibration), nullptr);
+    const std::string trace = readFile(dir / "debug.txt");
+    EXPECT_EQ(trace.rfind("KVT  'Release 0.05' DEBUG-File ", 0), 0u);
+    EXPECT_NE(trace.find("\r\n uTestMode Flag: 1 \r\n"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, ExitAsksToSaveAModifiedProject) {
+    CMainFrame& f = start();
+    EXPECT_TRUE(f.exitAllowed()) << "nothing to save";
+    f.setModified(true);
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT -  [ UNKNOWN.KVT *]");
+    boxes.answers = {BoxResult::Cancel};
+    EXPECT_FALSE(f.exitAllowed());
+    EXPECT_EQ(boxes.shown.back().buttons, BoxButtons::YesNoCancel);
+    EXPECT_EQ(boxes.shown.back().defaultButton, BoxResult::No);
+    boxes.answers = {BoxResult::No};
+    EXPECT_TRUE(f.exitAllowed());
+    EXPECT_FALSE(fs::exists(dir / "UNKNOWN.KVT")) << "No leaves without writing";
+    boxes.answers = {BoxResult::Yes};
+    EXPECT_TRUE(f.exitAllowed());
+    EXPECT_EQ(fs::file_size(dir / "UNKNOWN.KVT"), 173624u);
+}
+
+TEST_F(MainFrameTest, RecordsInTestModeAndRefusesToExitMeanwhile) {
+    StartupSwitches switches;
+    switches.testMode = 1;
+    CMainFrame& f = start(switches);
+    f.records().scope.mode = ScopeSettings::StepMode;
+    f.records().scope.acqTime = 4;
+    f.startAcquisition();
+    EXPECT_NE(f.commandWord() & cmd::kStepAcquisition, 0u);
+    EXPECT_FALSE(f.action(command::kStartAcquisition)->isEnabled());
+    EXPECT_FALSE(f.exitAllowed());
+    EXPECT_EQ(boxes.count("Communication active. Exit not possible!"), 1);
+    f.newProject();
+    EXPECT_EQ(boxes.count("Communication active. Exit not possible!"), 2)
+        << "New is refused while recording";
+    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
+    EXPECT_GT(f.view().model().state().progressX, 600);
+    EXPECT_NE(f.records().samples.analog[0][999], 0.0f) << "the simulated ramp was recorded";
+    EXPECT_TRUE(f.exitAllowed());
+}
+
+TEST_F(MainFrameTest, StopDuringARecordingLetsTheProgramExit) {
+    StartupSwitches switches;
+    switches.testMode = 1;
+    CMainFrame& f = start(switches);
+    f.startAcquisition();  // Trigger Mode without a trigger: runs until stopped
+    ASSERT_TRUE(waitFor([&] { return f.records().acquisition.acquisitionActive.load() == 1; }));
+    f.stopAcquisition();
+    EXPECT_TRUE(f.exitAllowed()) << "a pending stop lets the program close";
+    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
+}
+
+TEST_F(MainFrameTest, AStopWithNothingRunningIsAHardStop) {
+    StartupSwitches switches;
+    switches.testMode = 1;
+    switches.log = true;
+    CMainFrame& f = start(switches);
+    f.stopAcquisition();
+    EXPECT_NE(f.commandWord() & cmd::kHardStopAcquisition, 0u);
+    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
+    EXPECT_NE(readFile(dir / "debug.txt").find(" Acquisition hard stopped"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, NotificationsGoWhereTheirRouteSays) {
+    CMainFrame& f = start();
+    boxes.shown.clear();
+    f.records().params.currentSet.SETPOINT_SPAN = 77;
+    f.onMessageReceived(65, 0);
+    EXPECT_EQ(f.records().params.deviceSet.SETPOINT_SPAN, 77) << "write done with no dialog open";
+    f.onMessageReceived(7, 0);
+    f.onMessageReceived(4, 0);
+    f.onMessageReceived(0, 0);
+    f.onMessageReceived(130, 0);
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[0].text, "Baudrate Error");
+    EXPECT_EQ(boxes.shown[1].text, "Communication Error");
+    EXPECT_EQ(boxes.shown[1].caption, "KVT");
+    EXPECT_EQ(boxes.shown[2].text, "ERROR OnMsgReceive ");
+    EXPECT_EQ(boxes.shown[2].caption, "ZEB");
+}
+
+TEST_F(MainFrameTest, ShuttingDownDuringARecordingNeverHangs) {
+    StartupSwitches switches;
+    switches.testMode = 1;
+    CMainFrame& f = start(switches);
+    f.startAcquisition();
+    ASSERT_TRUE(waitFor([&] { return f.records().acquisition.acquisitionActive.load() == 1; }));
+    frame.reset();  // the destructor stops the threads while display updates are being sent
+    SUCCEED();
+}
+
+TEST_F(MainFrameTest, AutoAdaptNeedsTwoConfirmations) {
+    CMainFrame& f = start();
+    f.records().port.baudCode = PortSettings::Baud19200;
+    boxes.answers = {BoxResult::Ok, BoxResult::Cancel};
+    f.autoAdapt();
+    EXPECT_EQ(f.commandWord(), 0u);
+    EXPECT_EQ(boxes.shown.back().caption, "Auto-Adapt");
+}
+
+TEST_F(MainFrameTest, GridAndZoomCommandsReachTheView) {
+    CMainFrame& f = start();
+    f.action(command::kShowGrid)->trigger();
+    EXPECT_TRUE(f.view().grid());
+    EXPECT_TRUE(f.action(command::kShowGrid)->isChecked());
+    f.action(command::kShowGrid)->trigger();
+    EXPECT_FALSE(f.view().grid());
+}
+
+TEST_F(MainFrameTest, ScreenshotAfterARecording) {
+    StartupSwitches switches;
+    switches.testMode = 1;
+    CMainFrame& f = start(switches);
+    f.records().scope.mode = ScopeSettings::StepMode;
+    f.records().scope.acqTime = 4;
+    f.startAcquisition();
+    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
+    f.toggleGrid();
+    f.updateStatusBars();
+    QTest::qWait(50);
+    const QImage shot = f.grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    // KVT_SCREENSHOT_DIR=<repo>/docs refreshes the picture of the documentation.
+    const QString folder = qEnvironmentVariable("KVT_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        shot.save(folder + QStringLiteral("/main-window.png"));
+    }
+    EXPECT_GT(shot.width(), 1000);
+}
+
+}  // namespace
+}  // namespace kvt
