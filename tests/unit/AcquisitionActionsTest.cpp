@@ -46,6 +46,15 @@ Bytes streamRecord(std::uint64_t k) {
             static_cast<std::uint8_t>((k / 10) & 0xFF)};
 }
 
+Bytes block(std::uint64_t first, int count) {
+    Bytes out;
+    for (int r = 0; r < count; ++r) {
+        const Bytes one = streamRecord(first + static_cast<std::uint64_t>(r));
+        out.insert(out.end(), one.begin(), one.end());
+    }
+    return out;
+}
+
 int lineSpeed(int fd) {
     termios tio{};
     if (tcgetattr(fd, &tio) != 0) {
@@ -88,6 +97,11 @@ class StreamingPeer {
     void drop(std::uint8_t code, int count) {
         std::lock_guard lock(mutex_);
         drops_[code] += count;
+    }
+    // Stream bytes that PAS's ACK follows, as when the controller had them in its transmitter.
+    void bytesBeforeAck(Bytes bytes) {
+        std::lock_guard lock(mutex_);
+        beforeAck_ = std::move(bytes);
     }
     std::vector<Bytes> requests() const {
         std::lock_guard lock(mutex_);
@@ -189,6 +203,11 @@ class StreamingPeer {
                 // Records not yet in the line are never sent; those in it arrive before the ACK.
                 streaming_ = false;
                 out_.clear();
+                {
+                    std::lock_guard lock(mutex_);
+                    out_.insert(out_.end(), beforeAck_.begin(), beforeAck_.end());
+                    beforeAck_.clear();  // the transmitter is empty once it has sent them
+                }
                 out_.push_back(ACK);
                 return;
             case 0x22:  // ATR
@@ -263,6 +282,7 @@ class StreamingPeer {
     std::vector<Bytes> requests_;
     std::vector<std::pair<std::uint8_t, int>> speeds_;
     std::map<std::uint8_t, int> drops_;
+    Bytes beforeAck_;
     std::map<std::uint8_t, std::uint8_t> registers_;
     std::deque<std::uint8_t> out_;
     std::atomic<bool> streaming_{false};
@@ -528,6 +548,38 @@ TEST_F(AcquisitionActionsTest, AStopWhileStreamingIsAcknowledgedAtTheFirstPas) {
     EXPECT_EQ(retries(), 0) << "queued records were taken as PAS's reply";
     EXPECT_LT(view.updates().back(), 5000);
     EXPECT_EQ(engine().commandWord(), 0u);
+}
+
+TEST_F(AcquisitionActionsTest, StreamBytesInFrontOfPasAcknowledgeAreReadPast) {
+    setStep(20);
+    peer.periodUs = 4000;
+    // The end of a record cut by the emptied input (with bytes that look like STX and ACK's
+    // neighbours), then two whole records.
+    Bytes residue = {0x89, 0x02, 0x02, 0x34};
+    for (std::uint64_t k = 700; k < 702; ++k) {
+        const Bytes r = streamRecord(k);
+        residue.insert(residue.end(), r.begin(), r.end());
+    }
+    peer.bytesBeforeAck(residue);
+    engine().post(cmd::kStepAcquisition);
+    ASSERT_TRUE(view.recording.waitFor(notify::kDisplayUpdate, 30s));
+    requestAcquisitionStop(engine());
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    EXPECT_EQ(retries(), 0);
+    const auto sent = peer.codes();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), kPas), 1);
+}
+
+TEST_F(AcquisitionActionsTest, AControllerThatStreamsOnAfterPasIsRetried) {
+    setStep(20);
+    peer.periodUs = 4000;
+    peer.bytesBeforeAck(block(700, 40));  // far more than a controller has in its transmitter
+    engine().post(cmd::kStepAcquisition);
+    ASSERT_TRUE(view.recording.waitFor(notify::kDisplayUpdate, 30s));
+    requestAcquisitionStop(engine());
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    EXPECT_EQ(retries(), 1);
+    EXPECT_TRUE(traced("Action PAS '0x29' Step x244, Error:2 "));
 }
 
 TEST_F(AcquisitionActionsTest, ARollingTriggerModeRecordingStopsThroughTheDrain) {
