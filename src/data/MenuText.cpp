@@ -132,7 +132,7 @@ void appendQuoted(std::string& out, const std::string& text) {
     out.push_back('"');
 }
 
-void format(std::string& out, std::span<const MenuEntry> entries, int depth) {
+void appendEntries(std::string& out, std::span<const MenuEntry> entries, int depth) {
     const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
     for (const MenuEntry& e : entries) {
         out += indent;
@@ -149,7 +149,7 @@ void format(std::string& out, std::span<const MenuEntry> entries, int depth) {
                 out += "POPUP ";
                 appendQuoted(out, e.text);
                 out += "\n";
-                format(out, e.children, depth + 1);
+                appendEntries(out, e.children, depth + 1);
                 out += indent + "END\n";
                 break;
         }
@@ -236,7 +236,7 @@ MenuParseResult parseMenuText(std::string_view text) {
 
 std::string formatMenuText(std::span<const MenuEntry> bar) {
     std::string out;
-    format(out, bar, 0);
+    appendEntries(out, bar, 0);
     return out;
 }
 
