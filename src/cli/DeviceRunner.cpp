@@ -1,0 +1,289 @@
+#include "cli/DeviceRunner.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
+#include "data/CommandLine.h"
+#include "data/Format.h"
+#include "engine/AcquisitionCommands.h"
+
+namespace kvt::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kProgressAfter = std::chrono::seconds(1);
+
+// The main window's trace lines for Stop Acquisition.
+constexpr const char* kOrderlyStopTrace = " Acquisition stopped";
+constexpr const char* kHardStopTrace = " Acquisition hard stopped";
+
+bool isFailureCode(int code) {
+    return code == notify::kSendFailed || code == notify::kTimeout || code == notify::kBadReply ||
+           code == notify::kHardStopFailed;
+}
+
+// What went wrong, in words, after the window's own message.
+const char* failureDetail(int code) {
+    switch (code) {
+        case notify::kSendFailed:
+            return "the request could not be sent (the line or the adapter failed)";
+        case notify::kTimeout:
+            return "the controller did not answer, also after the retries";
+        case notify::kBadReply:
+            return "the controller's replies stayed wrong after the retries";
+        case notify::kHardStopFailed:
+            return "the port could not be opened at any rate for the stop";
+        default:
+            return "the action ended with an error";
+    }
+}
+
+}  // namespace
+
+int ActionResult::exitCode() const {
+    switch (status) {
+        case Done:
+            return exit_code::kDone;
+        case NoBaudRate:
+            return exit_code::kNoBaudRate;
+        case Interrupted:
+            return exit_code::kInterrupted;
+        case Failed:
+        case Refused:
+            return exit_code::kCommunication;
+    }
+    return exit_code::kCommunication;
+}
+
+DeviceRunner::DeviceRunner(Program& program, const GlobalOptions& options, ProgressLine& progress,
+                           LinkTiming timing)
+    : program_(program), options_(options), progress_(progress), timing_(timing) {}
+
+DeviceRunner::~DeviceRunner() {
+    stop();
+}
+
+std::uint32_t DeviceRunner::testModeWord() const {
+    return options_.simulate ? kTestModeSimulate : 0u;
+}
+
+bool DeviceRunner::start(std::string* error) {
+    if (session_ != nullptr) {
+        return true;
+    }
+    if (options_.simulate && !simulatedLine_.open(error)) {
+        return false;
+    }
+    DeviceSession::Options sessionOptions;
+    sessionOptions.timing = timing_;
+    sessionOptions.testMode = testModeWord();
+    session_ = std::make_unique<DeviceSession>(program_.records(), program_.trace(), notifier_,
+                                               program_.strings(), sessionOptions);
+    SerialPort& port = session_->port();
+    const DevicePaths& paths = program_.devicePaths();
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        if (!paths[k].empty()) {
+            port.setDevicePath(static_cast<int>(k), paths[k]);
+        }
+    }
+    if (options_.simulate) {
+        port.setDeviceOverride(simulatedLine_.devicePath());
+    } else if (!options_.port.empty()) {
+        port.setDeviceOverride(options_.port);
+    }
+    session_->start();
+    return true;
+}
+
+void DeviceRunner::stop() {
+    if (session_ != nullptr) {
+        session_->stop();
+    }
+}
+
+bool DeviceRunner::requestOrderlyStop() {
+    auto& word = engine().link().status[StatusThreadCmd];
+    std::uint32_t old = word.load();
+    do {
+        if ((old & cmd::kAcquisitionBits) == 0) {
+            return false;
+        }
+    } while (
+        !word.compare_exchange_weak(old, (old & ~cmd::kAcquisitionBits) | cmd::kStopAcquisition));
+    engine().link().wake(ThreadId::Action);
+    program_.trace().info(kOrderlyStopTrace);
+    return true;
+}
+
+void DeviceRunner::requestStop() {
+    const bool orderly = requestAcquisitionStop(engine()) == AcquisitionStop::Orderly;
+    program_.trace().info(orderly ? kOrderlyStopTrace : kHardStopTrace);
+}
+
+ActionResult DeviceRunner::run(const ActionRequest& request) {
+    ActionResult result;
+    if (Interrupt::count() > signalsSeen_) {
+        signalsSeen_ = Interrupt::count();
+        result.status = ActionResult::Interrupted;
+        result.interrupted = true;
+        result.message = "interrupted";
+        return result;
+    }
+    const auto started = Clock::now();
+    ActionEngine& e = engine();
+    e.post(request.bits);
+    auto idleSince = Clock::time_point::max();
+    bool stopAsked = false;
+    for (;;) {
+        if (Interrupt::count() > signalsSeen_) {
+            signalsSeen_ = Interrupt::count();
+            result.interrupted = true;
+            if (request.onInterrupt == ActionRequest::OnInterrupt::StopAcquisition && !stopAsked) {
+                stopAsked = true;
+                result.stopRequested = requestOrderlyStop();
+            } else {
+                abandon();
+                progress_.clear();
+                result.status = ActionResult::Interrupted;
+                result.message = "interrupted";
+                return result;
+            }
+        }
+        if (!stopAsked && request.stopWanted && request.stopWanted()) {
+            stopAsked = true;
+            result.stopRequested = requestOrderlyStop();
+        }
+        if (const auto event = notifier_.next(kPoll)) {
+            const bool ended = handle(*event, request, result);
+            notifier_.handled(*event);
+            if (ended) {
+                progress_.clear();
+                return result;
+            }
+            idleSince = Clock::time_point::max();
+        } else if (e.commandWord() == 0 && e.step() == step::kDispatcher) {
+            // Every end of an action notifies; an engine that sits idle without one was stopped
+            // some other way, and waiting longer would wait for ever.
+            if (idleSince == Clock::time_point::max()) {
+                idleSince = Clock::now();
+            } else if (Clock::now() - idleSince >= kSilentEnd) {
+                progress_.clear();
+                result.status = ActionResult::Refused;
+                result.message = request.title + " ended without a result";
+                return result;
+            }
+        }
+        progress_.show(progressText(request, started));
+    }
+}
+
+bool DeviceRunner::handle(const CliNotifier::Event& event, const ActionRequest& request,
+                          ActionResult& result) {
+    if (event.kind == CliNotifier::Event::Box) {
+        progress_.clear();
+        const MessageBoxRequest& box = event.box;
+        if (box.caption.empty()) {
+            std::fprintf(stderr, "kvtcli: %s\n", box.text.c_str());
+        } else {
+            std::fprintf(stderr, "kvtcli: %s: %s\n", box.caption.c_str(), box.text.c_str());
+        }
+        // The engine shows a box only where it gives up: it has dropped the command word.
+        result.status = ActionResult::Refused;
+        result.message = box.text;
+        return true;
+    }
+    if (request.onEvent) {
+        request.onEvent(event);
+    }
+    const int code = event.code;
+    if (code == notify::kDisplayUpdate) {
+        // Nothing paints here; the next update may come at once.
+        program_.records().acquisition.displayUpdatePending = 0;
+    }
+    if (code == request.doneCode) {
+        result.status = ActionResult::Done;
+        result.code = code;
+        return true;
+    }
+    if (code == notify::kBaudrateFailed) {
+        result.status = ActionResult::NoBaudRate;
+        result.code = code;
+        result.message = baudrateText();
+        return true;
+    }
+    if (isFailureCode(code)) {
+        result.status = ActionResult::Failed;
+        result.code = code;
+        result.message = failureText(code);
+        return true;
+    }
+    return false;
+}
+
+void DeviceRunner::abandon() {
+    ActionEngine& e = engine();
+    e.clearAll();
+    const auto deadline = Clock::now() + kAbandonWait;
+    // The engine may be waiting for a sent notification; keep answering until it is back at the
+    // dispatcher, so that the stop finds it idle.
+    while (Clock::now() < deadline && !(e.commandWord() == 0 && e.step() == step::kDispatcher)) {
+        if (const auto event = notifier_.next(kPoll)) {
+            notifier_.handled(*event);
+        }
+    }
+}
+
+std::string DeviceRunner::progressText(const ActionRequest& request, Clock::time_point started) {
+    if (!progress_.enabled()) {
+        return {};
+    }
+    ActionEngine& e = engine();
+    const auto elapsed = Clock::now() - started;
+    std::string text;
+    if ((e.commandWord() & cmd::kBaudRateTest) != 0) {
+        const int rate = baudRateOf(program_.records().port.baudCode.load());
+        text = rate != 0 ? format("Baud-rate test: %d baud", rate) : "Baud-rate test";
+    } else {
+        text = request.progress ? request.progress() : std::string();
+        if (text.empty() && elapsed >= kProgressAfter) {
+            text = format("%s: %lld s", request.title.c_str(),
+                          static_cast<long long>(
+                              std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));
+        }
+    }
+    const auto retry = e.link().status[StatusActionRetry].load();
+    if (!text.empty() && retry > 0) {
+        text += format(" (retry %u)", retry);
+    }
+    return text;
+}
+
+std::string DeviceRunner::failureText(int code) {
+    return program_.strings().text(ids::kCommunicationError) + ": " + failureDetail(code);
+}
+
+std::string DeviceRunner::baudrateText() {
+    // The box of the window takes this text from the program's own table only.
+    std::string text = program_.strings().builtin(ids::kBaudrateError) +
+                       ": the controller answered at no rate (19200, 57600 baud)";
+    const std::string path = session_->port().devicePath(program_.records().port.portCode.load());
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        text += "; " + path + ": " + std::strerror(errno);
+    } else if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        text += "; " + path + ": " + std::strerror(errno);
+    } else {
+        text += " on " + path;
+    }
+    return text;
+}
+
+}  // namespace kvt::cli

@@ -1,0 +1,122 @@
+// read-matrix and write-matrix: the calibration matrix with its DAC values and temperature.
+#include "cli/Commands.h"
+#include "cli/ExitCodes.h"
+#include "cli/ProjectStore.h"
+#include "cli/RecordFields.h"
+#include "data/Format.h"
+
+namespace kvt::cli {
+namespace {
+
+constexpr int kRowValues = 10;
+constexpr int kValidMark = 10;
+
+int transferredRows() {
+    int rows = 0;
+    for (int a = 0; a < kCalArrays; ++a) {
+        rows += calibrationRowsUsed(a);
+    }
+    return rows;
+}
+
+// Rows of the read matrix whose valid mark is set.
+int rowsRead(const CalibrationRecord& cal) {
+    int rows = 0;
+    for (int a = 0; a < kCalArrays; ++a) {
+        for (int r = 0; r < calibrationRowsUsed(a); ++r) {
+            rows += (cal.CAL_MATRIX_READ[a][r][kValidMark] & 0xFF) != 0 ? 1 : 0;
+        }
+    }
+    return rows;
+}
+
+// The calibration dialog's Copy: what was read becomes what Write Matrix sends.
+void copyReadToWrite(CalibrationRecord& cal) {
+    cal.CAL_OFFSET_WRITE = cal.CAL_OFFSET_READ;
+    cal.CAL_SPAN_WRITE = cal.CAL_SPAN_READ;
+    cal.CAL_TEMP_WRITE = cal.CAL_TEMP_READ;
+    for (int a = 0; a < kCalArrays; ++a) {
+        for (int r = 0; r < kCalRows; ++r) {
+            for (int v = 0; v < kRowValues; ++v) {
+                cal.CAL_MATRIX_WRITE[a][r][v] = cal.CAL_MATRIX_READ[a][r][v];
+            }
+        }
+    }
+}
+
+// A matrix to send that is all zero would wipe the controller's calibration: a project saved
+// after a read but without Copy holds exactly that.
+bool writePartEmpty(const CalibrationRecord& cal) {
+    if (cal.CAL_OFFSET_WRITE != 0 || cal.CAL_SPAN_WRITE != 0) {
+        return false;
+    }
+    for (int a = 0; a < kCalArrays; ++a) {
+        for (int r = 0; r < calibrationRowsUsed(a); ++r) {
+            for (int v = 0; v < kRowValues; ++v) {
+                if ((cal.CAL_MATRIX_WRITE[a][r][v] & 0xFF) != 0) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int runReadMatrix(CommandContext& c) {
+    const std::optional<std::string> out = c.invocation().value("-o");
+    if (out) {
+        if (const FileOutcome target = checkProjectTarget(*out); !target.ok) {
+            return c.fail(exit_code::kFile, target.message);
+        }
+        if (const FileOutcome opened = openOrCreateProject(c.program(), *out); !opened.ok) {
+            return c.fail(exit_code::kFile, opened.message);
+        }
+    }
+    CalibrationRecord& cal = c.records().calibration;
+    ActionRequest request{cmd::kReadMatrix, notify::kMatrixRead, "Read Matrix"};
+    request.progress = [&cal] {
+        return format("Read Matrix: row %d of %d", rowsRead(cal), transferredRows());
+    };
+    if (!c.connect() || !c.runAction(request)) {
+        return c.code();
+    }
+    c.result().set("calibration", calibrationReadJson(cal));
+    if (out) {
+        copyReadToWrite(cal);
+        if (const FileOutcome saved = saveProject(c.program(), *out); !saved.ok) {
+            return c.fail(exit_code::kFile, saved.message);
+        }
+        c.result().set("project", Json::string(projectPath(*out)));
+    }
+    return c.code();
+}
+
+int runWriteMatrix(CommandContext& c) {
+    const std::string& file = c.invocation().args[0];
+    if (const FileOutcome opened = openProject(c.program(), file); !opened.ok) {
+        return c.fail(exit_code::kFile, opened.message);
+    }
+    const CalibrationRecord& cal = c.records().calibration;
+    // The calibration dialog offers Write only after a complete read of the matrix.
+    if (!cal.isMatrixPresent()) {
+        return c.fail(exit_code::kFile, file +
+                                            " holds no complete calibration matrix (store one "
+                                            "with read-matrix -o)");
+    }
+    if (writePartEmpty(cal)) {
+        return c.fail(exit_code::kFile, file +
+                                            " holds an empty calibration to write (all zero); "
+                                            "nothing was sent");
+    }
+    if (!c.connect() || !c.runAction({cmd::kWriteMatrix, notify::kMatrixWritten, "Write Matrix"})) {
+        return c.code();
+    }
+    c.result()
+        .set("project", Json::string(projectPath(file)))
+        .set("calibration", calibrationWriteJson(cal));
+    return c.code();
+}
+
+}  // namespace kvt::cli

@@ -1,0 +1,100 @@
+#include "cli/ProjectStore.h"
+
+#include <strings.h>
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "data/FileIo.h"
+#include "data/ProgramFiles.h"
+
+namespace kvt::cli {
+namespace {
+
+std::string reason(int error) {
+    return error != 0 ? std::strerror(error) : "not a regular file";
+}
+
+// Reads a few bytes to learn whether the file is there and readable.
+FileReadResult probe(const std::string& path) {
+    return readFilePrefix(path, 1);
+}
+
+bool endsWithProjectExtension(const std::string& path) {
+    const std::string extension = std::string(".") + kProjectExtension;
+    if (path.size() <= extension.size()) {
+        return false;
+    }
+    const std::string tail = path.substr(path.size() - extension.size());
+    return strcasecmp(tail.c_str(), extension.c_str()) == 0;
+}
+
+}  // namespace
+
+std::string projectPath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+FileOutcome openProject(Program& program, const std::string& path) {
+    const FileReadResult file = probe(path);
+    if (!file.opened) {
+        return {false, "cannot read " + path + ": " +
+                           (file.exists ? reason(file.error) : std::strerror(ENOENT))};
+    }
+    ProjectContext context = program.projectContext();
+    const ProjectFileResult loaded = ReadProjectFile(projectPath(path), context);
+    if (!loaded.ok) {
+        return {false, loaded.message};
+    }
+    return {true, {}};
+}
+
+FileOutcome openOrCreateProject(Program& program, const std::string& path) {
+    const FileReadResult file = probe(path);
+    if (file.exists) {
+        return openProject(program, path);
+    }
+    Records& r = program.records();
+    ResetProjectData(r);
+    SetDefaultNames(r, program.strings());
+    r.params.currentSet = r.params.defaultSet;
+    ReadComSettings(program.workingDirectory(), r.port, program.devicePaths());
+    std::string message;
+    if (!setProjectPath(r.projectInfo, projectPath(path), &message)) {
+        return {false, message};
+    }
+    return {true, {}};
+}
+
+FileOutcome saveProject(Program& program, const std::string& path) {
+    ProjectContext context = program.projectContext();
+    const ProjectFileResult saved = WriteProjectFile(projectPath(path), context);
+    if (!saved.ok) {
+        return {false, saved.message};
+    }
+    return {true, {}};
+}
+
+FileOutcome checkProjectTarget(const std::string& path) {
+    if (!endsWithProjectExtension(path)) {
+        return {false, path + ": a project file name ends in ." + std::string(kProjectExtension)};
+    }
+    const FileReadResult file = probe(path);
+    if (file.exists && !file.opened) {
+        return {false, "cannot read " + path + ": " + reason(file.error)};
+    }
+    return {true, {}};
+}
+
+FileOutcome saveFile(const std::string& path, const std::string& bytes) {
+    const FileWriteResult written = replaceFileContents(path, bytes);
+    if (!written.ok) {
+        return {false, "cannot write " + path + ": " + reason(written.error)};
+    }
+    return {true, {}};
+}
+
+}  // namespace kvt::cli
