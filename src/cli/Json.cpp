@@ -10,6 +10,8 @@ namespace {
 // A float needs at most 9 significant digits to come back unchanged, a double 17.
 constexpr int kFloatDigits = 9;
 constexpr int kDoubleDigits = 17;
+// Below this a whole number is written without an exponent.
+constexpr double kPlainWholeLimit = 1e15;
 
 template <typename T>
 int digitsFor(T value, int most) {
@@ -139,6 +141,10 @@ std::string Json::scalarText() const {
         case Kind::Number:
             if (!std::isfinite(number_)) {
                 return "null";
+            }
+            // Whole numbers as people write them: 50, not 5e+01.
+            if (number_ == std::trunc(number_) && std::fabs(number_) < kPlainWholeLimit) {
+                return format("%.0f", number_);
             }
             return format("%.*g", digits_, number_);
         case Kind::String:

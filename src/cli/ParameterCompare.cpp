@@ -1,6 +1,7 @@
 #include "cli/ParameterCompare.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "data/SetpointRecords.h"
@@ -16,36 +17,59 @@ std::size_t offsetOf(T ParameterRecord::*member) {
                                     reinterpret_cast<const char*>(&probe));
 }
 
-// Byte offsets of every record field a write request carries.
-std::vector<std::size_t> writtenOffsets() {
-    std::vector<std::size_t> offsets;
+// A field a write request carries, and the smallest change of it that the line can tell: one
+// step of its byte (0.1 for a gain sent in tenths, 10 for a current sent in tens, 1 for codes).
+struct WrittenField {
+    std::size_t offset;
+    double step;
+    bool operator<(const WrittenField& other) const { return offset < other.offset; }
+};
+
+std::vector<WrittenField> writtenFields() {
+    std::vector<WrittenField> fields;
+    const auto add = [&](std::size_t offset, double step) {
+        for (WrittenField& f : fields) {
+            if (f.offset == offset) {
+                f.step = std::min(f.step, step);
+                return;
+            }
+        }
+        fields.push_back({offset, step});
+    };
     for (const WireLine& line : parameterWireTable()) {
         if (!line.writable()) {
             continue;
         }
         if (line.bits.empty()) {
             const FieldRef& ref = line.number.field;
+            const double scale = std::fabs(line.number.readScale);
+            const double step = scale > 0 ? scale : 1.0;
             if (ref.integer != nullptr) {
-                offsets.push_back(offsetOf(ref.integer));
+                add(offsetOf(ref.integer), step);
             } else if (ref.real != nullptr) {
-                offsets.push_back(offsetOf(ref.real));
+                add(offsetOf(ref.real), step);
             }
             continue;
         }
         for (const BitField& bits : line.bits) {
             if (bits.target == BitTarget::Record && bits.field != nullptr) {
-                offsets.push_back(offsetOf(bits.field));
+                add(offsetOf(bits.field), 1.0);
             }
         }
     }
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    return offsets;
+    std::sort(fields.begin(), fields.end());
+    return fields;
 }
 
-const std::vector<std::size_t>& written() {
-    static const std::vector<std::size_t> offsets = writtenOffsets();
-    return offsets;
+const std::vector<WrittenField>& written() {
+    static const std::vector<WrittenField> fields = writtenFields();
+    return fields;
+}
+
+const WrittenField* writtenField(std::size_t offset) {
+    const auto& fields = written();
+    const auto it = std::lower_bound(fields.begin(), fields.end(), WrittenField{offset, 0});
+    return it != fields.end() && it->offset == offset ? &*it : nullptr;
 }
 
 // The project set as the controller would report it after a write of it.
@@ -63,7 +87,7 @@ ParameterRecord asSent(const ParameterRecord& project) {
 }  // namespace
 
 bool fieldIsWritten(const ParameterField& field) {
-    return std::binary_search(written().begin(), written().end(), field.offset);
+    return writtenField(field.offset) != nullptr;
 }
 
 std::vector<ParameterDifference> compareWithDevice(const ParameterRecord& project,
@@ -71,13 +95,18 @@ std::vector<ParameterDifference> compareWithDevice(const ParameterRecord& projec
     const ParameterRecord expected = asSent(project);
     std::vector<ParameterDifference> differences;
     for (const ParameterField& field : parameterFields()) {
-        if (!fieldIsWritten(field)) {
+        const WrittenField* written = writtenField(field.offset);
+        if (written == nullptr) {
             continue;
         }
+        const double own = fieldValue(project, field);
         const double want = fieldValue(expected, field);
         const double have = fieldValue(device, field);
-        if (want != have) {
-            differences.push_back({&field, fieldValue(project, field), have});
+        // Lost on the way, or a value the byte cannot hold (a code out of its list, a number
+        // beyond 255 steps): either way the controller does not hold the project's value.
+        const bool carried = std::fabs(want - own) < written->step;
+        if (want != have || !carried) {
+            differences.push_back({&field, own, have});
         }
     }
     return differences;

@@ -1,0 +1,222 @@
+// kvtcli's command line: global options, the options of each command, the values they carry.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
+#include "cli/LinkTimingOverride.h"
+#include "cli/RecordOptions.h"
+#include "cli/Values.h"
+
+namespace kvt::cli {
+namespace {
+
+ParseResult parse(std::vector<std::string> args) {
+    return parseArguments(args, [](std::string_view name) {
+        const Command* command = findCommand(name);
+        return command != nullptr ? &command->spec : nullptr;
+    });
+}
+
+TEST(CliArguments, GlobalOptionsStandBeforeOrAfterTheCommand) {
+    const ParseResult r =
+        parse({"--port", "/dev/ttyUSB0", "read-params", "-o", "a.KVT", "--json", "--log"});
+    ASSERT_TRUE(r.ok) << r.error;
+    const Invocation& inv = r.invocation;
+    EXPECT_EQ(inv.global.port, "/dev/ttyUSB0");
+    EXPECT_TRUE(inv.global.json);
+    EXPECT_TRUE(inv.global.log);
+    EXPECT_FALSE(inv.global.simulate);
+    ASSERT_NE(inv.command, nullptr);
+    EXPECT_EQ(inv.command->name, "read-params");
+    EXPECT_EQ(inv.value("-o").value_or(""), "a.KVT");
+    EXPECT_TRUE(inv.args.empty());
+}
+
+TEST(CliArguments, ValuesMayBeJoinedWithAnEqualsSign) {
+    const ParseResult r = parse({"--workdir=/tmp/w", "record", "--mode=trigger", "--time", "8"});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.invocation.global.workdir, "/tmp/w");
+    EXPECT_EQ(r.invocation.value("--mode").value_or(""), "trigger");
+    EXPECT_EQ(r.invocation.value("--time").value_or(""), "8");
+}
+
+TEST(CliArguments, PositionalArgumentsAreCounted) {
+    EXPECT_TRUE(parse({"write-params", "a.KVT"}).ok);
+    const ParseResult none = parse({"write-params"});
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.error, "write-params: too few arguments");
+    const ParseResult two = parse({"show", "a.KVT", "b.KVT"});
+    EXPECT_FALSE(two.ok);
+    EXPECT_EQ(two.error, "show: unexpected argument 'b.KVT'");
+}
+
+TEST(CliArguments, UnknownCommandsAndOptionsAreUsageErrors) {
+    EXPECT_EQ(parse({"frobnicate"}).error, "unknown command 'frobnicate'");
+    EXPECT_EQ(parse({"info", "--pwm"}).error, "unknown option '--pwm'");
+    EXPECT_EQ(parse({"-o", "x.KVT", "read-params"}).error,
+              "unknown option '-o' (options of a command follow it)");
+    EXPECT_EQ(parse({}).error, "no command given");
+}
+
+TEST(CliArguments, OptionValuesAndFlagsAreChecked) {
+    EXPECT_EQ(parse({"read-params", "-o"}).error, "option -o needs a value");
+    EXPECT_EQ(parse({"setpoint", "5", "--pwm=1"}).error, "option --pwm takes no value");
+    EXPECT_EQ(parse({"info", "--json", "--json"}).error, "option --json given twice");
+    EXPECT_EQ(parse({"--port", "/dev/x", "--simulate", "info"}).error,
+              "--port and --simulate exclude each other");
+}
+
+TEST(CliArguments, NegativeNumbersAreValuesNotOptions) {
+    const ParseResult r = parse({"record", "--level", "-50", "--trigger", "a1"});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.invocation.value("--level").value_or(""), "-50");
+    const ParseResult setpoint = parse({"setpoint", "-5"});
+    ASSERT_TRUE(setpoint.ok) << setpoint.error;
+    EXPECT_EQ(setpoint.invocation.args, std::vector<std::string>{"-5"});
+}
+
+TEST(CliArguments, DoubleDashEndsTheOptions) {
+    const ParseResult r = parse({"show", "--", "--odd-name.KVT"});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.invocation.args, std::vector<std::string>{"--odd-name.KVT"});
+}
+
+TEST(CliArguments, HelpNeedsNoCommandAndTakesOne) {
+    const ParseResult plain = parse({"--help"});
+    ASSERT_TRUE(plain.ok);
+    EXPECT_TRUE(plain.invocation.global.help);
+    EXPECT_EQ(plain.invocation.command, nullptr);
+    const ParseResult forCommand = parse({"record", "-h"});
+    ASSERT_TRUE(forCommand.ok);
+    ASSERT_NE(forCommand.invocation.command, nullptr);
+    EXPECT_EQ(forCommand.invocation.command->name, "record");
+}
+
+TEST(CliValues, NumbersMustBeWholeWords) {
+    EXPECT_EQ(parseNumber("2.5"), 2.5);
+    EXPECT_EQ(parseNumber("-50"), -50.0);
+    EXPECT_EQ(parseNumber("+7"), 7.0);
+    EXPECT_FALSE(parseNumber("2,5"));
+    EXPECT_FALSE(parseNumber("12abc"));
+    EXPECT_FALSE(parseNumber(""));
+    EXPECT_FALSE(parseNumber("nan"));
+    EXPECT_FALSE(parseNumber("inf"));
+    EXPECT_EQ(parseWhole("20"), 20L);
+    EXPECT_FALSE(parseWhole("20.5"));
+    EXPECT_FALSE(parseWhole("99999999999999999999"));
+}
+
+TEST(CliValues, SetpointAndTestTimeFollowTheDialogs) {
+    EXPECT_FLOAT_EQ(setpointPercent(33.3), 33.0f);
+    EXPECT_FLOAT_EQ(setpointPercent(33.7), 33.5f);
+    EXPECT_FLOAT_EQ(setpointPercent(150), 100.0f);
+    EXPECT_FLOAT_EQ(setpointPercent(-3), 0.0f);
+    EXPECT_FLOAT_EQ(testTimeSeconds(25), 20.0f);
+    EXPECT_FLOAT_EQ(testTimeSeconds(2.5), 2.5f);
+    EXPECT_FLOAT_EQ(testTimeSeconds(-1), 0.0f);
+}
+
+ScopeSettings withOptions(std::vector<std::string> args, bool* ok, std::string* error,
+                          RecordOptions* options = nullptr) {
+    args.insert(args.begin(), "record");
+    const ParseResult r = parse(args);
+    EXPECT_TRUE(r.ok) << r.error;
+    ScopeSettings scope{};
+    scope.mode = ScopeSettings::TriggerMode;
+    scope.acqTime = 8;
+    RecordOptions unused;
+    *ok = applyRecordOptions(r.invocation, scope, options != nullptr ? *options : unused, error);
+    return scope;
+}
+
+TEST(CliRecordOptions, SetTheScopeSettings) {
+    bool ok = false;
+    std::string error;
+    RecordOptions options;
+    const ScopeSettings s =
+        withOptions({"--mode", "ramp", "--time", "20", "--sample-ms", "200", "--trigger", "b2",
+                     "--level", "-100", "--slope", "falling", "--stop-after", "1.5"},
+                    &ok, &error, &options);
+    ASSERT_TRUE(ok) << error;
+    EXPECT_EQ(s.mode, ScopeSettings::RampMode);
+    EXPECT_EQ(s.acqTime, 20);
+    EXPECT_EQ(s.sampleRateIndex, 5);
+    EXPECT_EQ(s.triggerChannel, 6);
+    EXPECT_EQ(s.triggerValue, -100);
+    EXPECT_EQ(s.triggerSlope, 1);
+    EXPECT_EQ(options.stopAfterSeconds, 1.5);
+}
+
+TEST(CliRecordOptions, RefuseWhatTheSetupDialogWouldNotTake) {
+    bool ok = true;
+    std::string error;
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--mode", "roll"},
+                                                                  {"--time", "3"},
+                                                                  {"--time", "21"},
+                                                                  {"--time", "8.5"},
+                                                                  {"--sample-ms", "5"},
+                                                                  {"--trigger", "a5"},
+                                                                  {"--trigger", "9"},
+                                                                  {"--level", "101"},
+                                                                  {"--slope", "up"},
+                                                                  {"--stop-after", "0"}}) {
+        const ScopeSettings s = withOptions(args, &ok, &error);
+        EXPECT_FALSE(ok) << args[0] << " " << args[1];
+        EXPECT_EQ(error.rfind("record: " + args[0], 0), 0u) << error;
+        // A refused option changes nothing.
+        EXPECT_EQ(s.mode, ScopeSettings::TriggerMode);
+        EXPECT_EQ(s.acqTime, 8);
+    }
+}
+
+TEST(CliRecordOptions, TriggerChannelsByNameOrNumber) {
+    EXPECT_EQ(triggerChannelOf("none"), 0);
+    EXPECT_EQ(triggerChannelOf("a1"), 1);
+    EXPECT_EQ(triggerChannelOf("a4"), 4);
+    EXPECT_EQ(triggerChannelOf("b1"), 5);
+    EXPECT_EQ(triggerChannelOf("8"), 8);
+    EXPECT_FALSE(triggerChannelOf("-1"));
+    EXPECT_FALSE(triggerChannelOf("B1"));
+}
+
+TEST(CliLinkTiming, ShortensTheNamedTimeOuts) {
+    LinkTiming timing;
+    std::string error;
+    ASSERT_TRUE(applyLinkTiming("reply=300, pause=50 send=20", timing, &error)) << error;
+    EXPECT_EQ(timing.replyTimeoutMs, 300);
+    EXPECT_EQ(timing.retryPauseMs, 50);
+    EXPECT_EQ(timing.sendTimeoutMs, 20);
+    EXPECT_EQ(timing.retryLimit, 4);
+}
+
+TEST(CliLinkTiming, RefusesAnythingElseAndKeepsTheTiming) {
+    for (const char* text : {"reply", "reply=", "reply=0", "reply=-5", "reply=10x", "retries=2",
+                             "reply=600001", "pause=50 bogus=1"}) {
+        LinkTiming timing;
+        std::string error;
+        EXPECT_FALSE(applyLinkTiming(text, timing, &error)) << text;
+        EXPECT_NE(error.find(kLinkTimingVariable), std::string::npos);
+        EXPECT_EQ(timing.replyTimeoutMs, 10000) << text;
+        EXPECT_EQ(timing.retryPauseMs, 1000) << text;
+    }
+}
+
+TEST(CliCommandTable, EveryCommandOfTheInterfaceIsThere) {
+    for (const char* name : {"info", "status", "read-params", "write-params", "diff", "param-set",
+                             "read-matrix", "write-matrix", "setpoint", "test-function",
+                             "auto-adapt", "record", "stop", "show", "export"}) {
+        const Command* command = findCommand(name);
+        ASSERT_NE(command, nullptr) << name;
+        EXPECT_EQ(commandOf(&command->spec), command);
+        EXPECT_EQ(command->usage.substr(0, command->spec.name.size()), command->spec.name);
+    }
+    EXPECT_EQ(commands().size(), 15u);
+    EXPECT_FALSE(findCommand("show")->device);
+    EXPECT_TRUE(findCommand("info")->device);
+}
+
+}  // namespace
+}  // namespace kvt::cli
