@@ -29,6 +29,7 @@ void ProfileFile::load(const std::filesystem::path& path) {
     const FileReadResult file = readFilePrefix(path, kMaxFileBytes);
     if (!file.exists) {
         loadText({});
+        existed_ = false;
         return;
     }
     if (!file.opened || file.error != 0 || file.truncated) {
@@ -42,6 +43,8 @@ void ProfileFile::load(const std::filesystem::path& path) {
 void ProfileFile::loadText(std::string_view text) {
     impl_ = std::make_unique<Impl>();
     rewritable_ = true;
+    existed_ = true;
+    changed_ = false;
     loaded_.assign(text);
     if (impl_->ini.LoadData(loaded_.data(), loaded_.size()) < 0) {
         impl_ = std::make_unique<Impl>();
@@ -71,11 +74,20 @@ void ProfileFile::set(const char* section, const char* key, const std::string& v
             }
         }
     }
+    bool duplicates = false;
+    const char* current = impl_->ini.GetValue(section, spelling.c_str(), nullptr, &duplicates);
+    if (current != nullptr && !duplicates && value == current) {
+        return;
+    }
     impl_->ini.SetValue(section, spelling.c_str(), value.c_str(), nullptr, true);
+    changed_ = true;
 }
 
 void ProfileFile::remove(const char* section, const char* key) {
-    impl_->ini.Delete(section, key, true);
+    if (impl_->ini.GetValue(section, key, nullptr) != nullptr) {
+        impl_->ini.Delete(section, key, true);
+        changed_ = true;
+    }
 }
 
 std::string ProfileFile::text() const {
@@ -87,6 +99,11 @@ std::string ProfileFile::text() const {
 bool ProfileFile::save(const std::filesystem::path& path) const {
     if (!rewritable_) {
         return false;
+    }
+    // Nothing set differs from the file: leave it byte for byte, comments and line ends included
+    // (the parser does not keep every comment and blank line of a file it rewrites).
+    if (!changed_ && existed_) {
+        return true;
     }
     const std::string out = text();
     if (out == loaded_) {

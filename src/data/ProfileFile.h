@@ -36,8 +36,9 @@ class ProfileFile {
 
     std::string text() const;
     bool rewritable() const { return rewritable_; }
-    // Writes the profile back (safely, FileIo.h) unless it is unchanged or not rewritable.
-    // Returns false when it was not written for one of those reasons or the write failed.
+    // Writes the profile back (safely, FileIo.h) unless no value changed (the file then stays
+    // byte for byte as it was) or it is not rewritable. Returns false when it is not rewritable
+    // or the write failed.
     bool save(const std::filesystem::path& path) const;
 
   private:
@@ -45,6 +46,8 @@ class ProfileFile {
     std::unique_ptr<Impl> impl_;
     std::string loaded_;
     bool rewritable_ = true;
+    bool existed_ = false;  // the file was there when loaded
+    bool changed_ = false;  // a set or remove changed what the file holds
 };
 
 }  // namespace kvt

@@ -53,7 +53,7 @@ TEST(ComSettings, Com8IsReadAndCom10IsRewrittenAsCom1) {
     DevicePaths devices;
     writeFile(dir / kFile, "[SERIAL-PORT]\r\nPORT=COM8\r\n");
     EXPECT_EQ(startUp(dir, port, devices), 7);
-    EXPECT_EQ(readFile(dir / kFile), "[SERIAL-PORT]\nPORT=COM8\n");
+    EXPECT_EQ(readFile(dir / kFile), "[SERIAL-PORT]\r\nPORT=COM8\r\n") << "already normal";
 
     writeFile(dir / kFile, "[SERIAL-PORT]\nPORT=COM10\n");
     EXPECT_EQ(startUp(dir, port, devices), 0);
@@ -66,10 +66,11 @@ TEST(ComSettings, ProfileRulesApplyToNamesAndValues) {
     DevicePaths devices;
     writeFile(dir / kFile, "[serial-port]\nport =   COM4   \n");
     EXPECT_EQ(startUp(dir, port, devices), 3) << "names ignore case, values are trimmed";
-    EXPECT_EQ(readFile(dir / kFile), "[serial-port]\nport=COM4\n");
+    EXPECT_EQ(readFile(dir / kFile), "[serial-port]\nport =   COM4   \n");
 
     writeFile(dir / kFile, "[SERIAL-PORT]\nPORT=com4\n");
     EXPECT_EQ(startUp(dir, port, devices), 0) << "the value itself is case-sensitive";
+    EXPECT_EQ(readFile(dir / kFile), "[SERIAL-PORT]\nPORT=COM1\n");
 }
 
 TEST(ComSettings, DevicePathsAreReadAndWrittenBesideThePort) {
@@ -98,6 +99,18 @@ TEST(ComSettings, DevicePathsAreReadAndWrittenBesideThePort) {
     EXPECT_NE(after.find("COM8=/dev/pts/4\n"), std::string::npos);
     EXPECT_NE(after.find("PORT=COM8\n"), std::string::npos);
     EXPECT_NE(after.find("NOTE=adapter on the left\n"), std::string::npos);
+}
+
+TEST(ComSettings, AFileThatHoldsWhatIsWrittenStaysByteForByte) {
+    TempDir dir;
+    PortSettings port;
+    DevicePaths devices;
+    const std::string content =
+        "; top comment\r\n\r\n[SERIAL-PORT]\r\n; about the port\r\nPORT = COM2\r\n"
+        "; trailing comment\r\n";
+    writeFile(dir / kFile, content);
+    EXPECT_EQ(startUp(dir, port, devices), 1);
+    EXPECT_EQ(readFile(dir / kFile), content);
 }
 
 TEST(ComSettings, APathWithALineBreakIsNotStored) {
