@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "../../tools/devsim/StreamSignal.h"
@@ -53,7 +54,7 @@ class AcquisitionDevsimTest : public ::testing::Test {
         resetScopeSettings(records->scope);
         DeviceSession::Options options;
         // A shorter reply time-out lets the baud-rate test give up 19200 quickly.
-        options.timing = {500, 1500, 100, 4};
+        options.timing = {500, 3000, 100, 4};
         session = std::make_unique<DeviceSession>(*records, trace, view, strings, options);
         session->port().setDeviceOverride(sim.terminalPath());
         session->start();
@@ -61,6 +62,17 @@ class AcquisitionDevsimTest : public ::testing::Test {
     void TearDown() override {
         if (session) {
             session->stop();
+        }
+        if (HasFailure()) {
+            // What the engine and the emulator did last, to tell a slow machine from a fault.
+            const auto lines = trace.lines();
+            for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i) {
+                std::printf("trace %d %.200s\n", lines[i].kind, lines[i].text.c_str());
+            }
+            const auto log = sim.logText();
+            for (std::size_t i = log.size() > 20 ? log.size() - 20 : 0; i < log.size(); ++i) {
+                std::printf("devsim %s\n", log[i].c_str());
+            }
         }
     }
 
