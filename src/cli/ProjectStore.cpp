@@ -1,7 +1,9 @@
 #include "cli/ProjectStore.h"
 
 #include <strings.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -12,8 +14,21 @@
 namespace kvt::cli {
 namespace {
 
+constexpr const char* kNotRegular = "not a regular file";
+
 std::string reason(int error) {
-    return error != 0 ? std::strerror(error) : "not a regular file";
+    return error != 0 ? std::strerror(error) : kNotRegular;
+}
+
+// Why a file that is there cannot be read: a folder or a pipe is named as such, whatever error
+// the attempt to open it gave.
+std::string unreadableReason(const std::string& path, int error) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        return kNotRegular;
+    }
+    return reason(error);
 }
 
 // Reads a few bytes to learn whether the file is there and readable.
@@ -41,8 +56,9 @@ std::string projectPath(const std::string& path) {
 FileOutcome openProject(Program& program, const std::string& path) {
     const FileReadResult file = probe(path);
     if (!file.opened) {
-        return {false, "cannot read " + path + ": " +
-                           (file.exists ? reason(file.error) : std::strerror(ENOENT))};
+        return {false,
+                "cannot read " + path + ": " +
+                    (file.exists ? unreadableReason(path, file.error) : std::strerror(ENOENT))};
     }
     ProjectContext context = program.projectContext();
     const ProjectFileResult loaded = ReadProjectFile(projectPath(path), context);
@@ -84,7 +100,18 @@ FileOutcome checkProjectTarget(const std::string& path) {
     }
     const FileReadResult file = probe(path);
     if (file.exists && !file.opened) {
-        return {false, "cannot read " + path + ": " + reason(file.error)};
+        return {false, "cannot read " + path + ": " + unreadableReason(path, file.error)};
+    }
+    return checkFolderWritable(path);
+}
+
+FileOutcome checkFolderWritable(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return {false, "cannot write " + path + ": " + std::strerror(errno)};
     }
     return {true, {}};
 }

@@ -28,8 +28,13 @@ FileOutcome openOrCreateProject(Program& program, const std::string& path);
 // Saves the project under the path: all of it or nothing (the old file stays on failure).
 FileOutcome saveProject(Program& program, const std::string& path);
 
-// A file that -o may write: a project file name (".KVT", in any case), as Save as makes them.
+// A file that -o may write: a project file name (".KVT", in any case), as Save as makes them,
+// in a folder that can be written, and readable when it is there already. Checked before the
+// controller is asked, so that no result is read that cannot be kept.
 FileOutcome checkProjectTarget(const std::string& path);
+
+// Whether a new file can be made in the folder of the path.
+FileOutcome checkFolderWritable(const std::string& path);
 
 // Writes bytes to a file (temporary file, flushed, renamed over the target).
 FileOutcome saveFile(const std::string& path, const std::string& bytes);

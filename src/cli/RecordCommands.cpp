@@ -1,11 +1,7 @@
 // record and stop: the Scope menu's Start and Stop Acquisition.
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
-#include <filesystem>
 
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
@@ -27,19 +23,6 @@ constexpr std::array<const char*, 3> kStartedTrace = {" Acquisition Step Mode st
                                                       " Acquisition Ramp Mode started",
                                                       " Acquisition Roll / Trigger Mode started"};
 constexpr std::array<const char*, 3> kModeNames = {"step", "ramp", "trigger"};
-
-// A folder the CSV can go to, checked before the recording so that it is not lost at the end.
-bool folderWritable(const std::string& file, std::string* reason) {
-    std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        *reason = "cannot write " + file + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
 
 // Samples a recording holds: Step and Ramp Mode up to the last announced index, Trigger Mode the
 // whole window (it rolls; the newest sample is always at the right edge).
@@ -88,8 +71,11 @@ int runRecord(CommandContext& c) {
     if (!applyRecordOptions(inv, r.scope, options, &error)) {
         return c.fail(exit_code::kUsage, error);
     }
-    if (csv && !folderWritable(*csv, &error)) {
-        return c.fail(exit_code::kFile, error);
+    if (csv) {
+        // Checked now, so that the recording is not lost at the end.
+        if (const FileOutcome target = checkFolderWritable(*csv); !target.ok) {
+            return c.fail(exit_code::kFile, target.message);
+        }
     }
     const std::uint32_t bit = acquisitionBitForMode(r.scope.mode);
     if (bit == 0) {
