@@ -1,18 +1,55 @@
 #include "app/FrameDialogs.h"
 
+#include "app/DebugDialog.h"
+#include "app/MainFrame.h"
+#include "app/ProjectInfoDialog.h"
+#include "app/SerialPortDialog.h"
+#include "data/SerialDevices.h"
+#include "scope/view/ScopeSetupDialog.h"
+
 namespace kvt {
 namespace {
+
+CommandWordSource commandWordOf(CMainFrame& frame) {
+    return [&frame] { return frame.commandWord(); };
+}
 
 // The dialogs of the program that exist so far. The commands of those still missing open nothing.
 class ProgramDialogs final : public FrameDialogs {
   public:
-    Outcome runProjectInfo(CMainFrame&, bool) override { return {}; }
-    Outcome runSerialPort(CMainFrame&) override { return {}; }
-    Outcome runScopeSetup(CMainFrame&) override { return {}; }
-    void runDebug(CMainFrame&) override {}
+    Outcome runProjectInfo(CMainFrame& frame, bool newMode) override {
+        CProjectInfoDlg dialog(&frame, frame.strings(), frame.boxes(), frame.records().projectInfo,
+                               newMode);
+        return outcomeOf(dialog, dialog.exec());
+    }
+
+    Outcome runSerialPort(CMainFrame& frame) override {
+        CSerialPortDlg dialog(&frame, frame.strings(), frame.boxes(), frame.records().port,
+                              frame.devicePaths(), commandWordOf(frame),
+                              [] { return listSerialDevices(); });
+        return outcomeOf(dialog, dialog.exec());
+    }
+
+    Outcome runScopeSetup(CMainFrame& frame) override {
+        CScopeSetupDlg dialog(&frame, frame.strings(), frame.boxes(), frame.records().scope,
+                              frame.records().params.currentSet, commandWordOf(frame));
+        return outcomeOf(dialog, dialog.exec());
+    }
+
+    void runDebug(CMainFrame& frame) override {
+        CDebugDlg dialog(&frame, frame.strings(), frame.session().link().status);
+        dialog.exec();
+    }
+
     void runPrint(CMainFrame&) override {}
+
     std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame&, DialogSlot) override {
         return nullptr;
+    }
+
+  private:
+    static Outcome outcomeOf(const CToolDialog& dialog, int result) {
+        return {result == QDialog::Accepted, dialog.modifiedFlag() != 0};
     }
 };
 

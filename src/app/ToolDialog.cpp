@@ -1,3 +1,121 @@
 #include "app/ToolDialog.h"
 
-namespace kvt {}  // namespace kvt
+#include <QEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kvt {
+
+CToolDialog::CToolDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes,
+                         CommandWordSource commandWord)
+    : QDialog(owner), strings_(strings), boxes_(&boxes), commandWord_(std::move(commandWord)) {}
+
+CToolDialog::~CToolDialog() {
+    // The handlers belong to the dialog being destroyed; focus changes while the children go
+    // must not reach them.
+    for (const auto& [watched, handler] : focusLost_) {
+        watched->removeEventFilter(this);
+    }
+    focusLost_.clear();
+}
+
+QString CToolDialog::caption(int id, const char* templateText) const {
+    return strings_.libraryLoaded() ? text(id) : QString::fromUtf8(templateText);
+}
+
+QString CToolDialog::caption(int id) const {
+    return strings_.libraryLoaded() ? text(id) : QString::fromStdString(strings_.builtin(id));
+}
+
+BoxResult CToolDialog::showBox(const MessageBoxRequest& request) {
+    if (boxes_ == nullptr) {
+        if (!ownBoxes_) {
+            ownBoxes_ = std::make_unique<QtMessageBoxes>();
+        }
+        boxes_ = ownBoxes_.get();
+    }
+    return boxes_->show(request, this);
+}
+
+bool CToolDialog::confirmCancel(const QString& caption) {
+    const BoxResult answer = showBox({strings_.text(kCancelQuestion), caption.toStdString(),
+                                      BoxButtons::YesNo, BoxIcon::Question, true, BoxResult::Yes});
+    return answer == BoxResult::Yes;
+}
+
+void CToolDialog::onFocusLost(QWidget* widget, std::function<void()> handler) {
+    focusLost_[widget] = std::move(handler);
+    widget->installEventFilter(this);
+}
+
+bool CToolDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        const auto it = focusLost_.find(watched);
+        if (it != focusLost_.end()) {
+            // A copy: the handler may show a box, and the box may move the focus again.
+            const std::function<void()> handler = it->second;
+            handler();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CToolDialog::writeEdit(QLineEdit& edit, const QString& text) {
+    edit.setText(text);
+    edit.setCursorPosition(static_cast<int>(edit.text().size()));
+}
+
+std::int32_t CToolDialog::readIntegerEdit(QLineEdit& edit, std::int32_t lo, std::int32_t hi,
+                                          std::size_t limit) {
+    const std::int32_t value = parseIntegerField(edit.text().toStdString(), lo, hi, limit);
+    writeEdit(edit, QString::fromStdString(integerFieldText(value)));
+    return value;
+}
+
+std::uint32_t CToolDialog::readUnsignedEdit(QLineEdit& edit, std::uint32_t lo, std::uint32_t hi,
+                                            std::size_t limit) {
+    const std::uint32_t value = parseUnsignedField(edit.text().toStdString(), lo, hi, limit);
+    writeEdit(edit, QString::fromStdString(integerFieldText(value)));
+    return value;
+}
+
+float CToolDialog::readFloatEdit(QLineEdit& edit, float lo, float hi, std::size_t limit) {
+    const float value = parseFloatField(edit.text().toStdString(), lo, hi, limit);
+    writeEdit(edit, QString::fromStdString(floatFieldText(value)));
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CSpinButton::CSpinButton(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    up_ = new QToolButton(this);
+    down_ = new QToolButton(this);
+    up_->setObjectName(QStringLiteral("up"));
+    down_->setObjectName(QStringLiteral("down"));
+    for (QToolButton* button : {up_, down_}) {
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFixedSize(16, 11);
+        layout->addWidget(button);
+    }
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, [this] { emit stepped(+1); });
+    connect(down_, &QToolButton::clicked, this, [this] { emit stepped(-1); });
+}
+
+void CSpinButton::setRange(int lo, int hi) {
+    lo_ = lo;
+    hi_ = hi;
+}
+
+int CSpinButton::steppedPosition(int delta) const {
+    const long long next = static_cast<long long>(position_) + delta;
+    return static_cast<int>(next < lo_ ? lo_ : next > hi_ ? hi_ : next);
+}
+
+}  // namespace kvt

@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/DebugDialog.h"
+#include "app/MainFrame.h"
+#include "app/ProjectInfoDialog.h"
+#include "app/SerialPortDialog.h"
+#include "engine/CommandWord.h"
+#include "scope/view/ChildView.h"
+#include "scope/view/ScopeSetupDialog.h"
+#include "support/Pty.h"
+
+namespace kvt {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FrameDialogBoxes final : public MessageBoxes {
+  public:
+    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
+        shown.push_back(request);
+        if (answers.empty()) {
+            return request.defaultButton;
+        }
+        const BoxResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    int count(const std::string& text) const {
+        return static_cast<int>(std::count_if(shown.begin(), shown.end(),
+                                              [&](const auto& b) { return b.text == text; }));
+    }
+    std::vector<MessageBoxRequest> shown;
+    std::deque<BoxResult> answers;
+};
+
+class FrameDialogPrompts final : public ProjectPrompts {
+  public:
+    void warn(const std::string&, const std::string&) override {}
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    FileChoice chooseFile(const FileDialog&) override { return {Choice::Cancelled, {}}; }
+};
+
+// Acts on the dialog of type T once the frame runs it modally.
+template <typename T>
+class WhenModal {
+  public:
+    explicit WhenModal(std::function<void(T&)> act) : act_(std::move(act)) {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                timer_.stop();
+                seen = true;
+                act_(*dialog);
+            }
+        });
+        timer_.start();
+    }
+    bool seen = false;
+
+  private:
+    std::function<void(T&)> act_;
+    QTimer timer_;
+};
+
+void leave(QWidget* widget) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &out);
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class FrameDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kvt-frame-dialogs-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        previous = fs::current_path();
+        fs::current_path(dir);
+    }
+
+    void TearDown() override {
+        frame.reset();
+        fs::current_path(previous);
+        fs::remove_all(dir);
+    }
+
+    CMainFrame& start() {
+        CMainFrame::Environment env{strings, boxes};
+        env.workingDirectory = dir.string();
+        env.prompts = &prompts;
+        env.timing = LinkTiming{500, 400, 20, 4};
+        env.deviceOverride = pty.slavePath();
+        frame = std::make_unique<CMainFrame>(std::move(env));
+        EXPECT_TRUE(frame->create());
+        frame->resize(1280, 1000);
+        frame->show();
+        boxes.shown.clear();
+        return *frame;
+    }
+
+    // Zooms the view into part of the recording by a drag, as the user would.
+    void zoomIn(CMainFrame& f) {
+        CChildView& view = f.view();
+        const QSize size = view.size();
+        // Around the middle of the plot, clear of the readout cursor (points of a 1280 x 960
+        // view, scaled to the one shown).
+        auto at = [&size](int x, int y) {
+            return QPoint(x * size.width() / 1280, y * size.height() / 960);
+        };
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at(500, 100));
+        QTest::mouseMove(&view, at(600, 300));
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, at(710, 550));
+    }
+
+    fs::path dir;
+    fs::path previous;
+    StringTable strings;
+    FrameDialogBoxes boxes;
+    FrameDialogPrompts prompts;
+    test::Pty pty;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(FrameDialogTest, ScopeSetupOkWithAChangeClearsTheSamplesZoomsBackAndMarksTheProject) {
+    CMainFrame& f = start();
+    f.records().samples.analog[0][10] = 42.0f;
+    zoomIn(f);
+    ASSERT_FALSE(f.view().model().isFullWindow()) << "the drag zoomed in";
+    WhenModal<CScopeSetupDlg> setup([](CScopeSetupDlg& d) {
+        d.control<QComboBox>(CScopeSetupDlg::kSampleRate)->setCurrentIndex(2);
+        d.accept();
+    });
+    f.action(command::kScopeSetup)->trigger();
+    ASSERT_TRUE(setup.seen);
+    EXPECT_EQ(f.records().scope.sampleRateIndex, 2);
+    EXPECT_EQ(f.records().samples.analog[0][10], 0.0f);
+    EXPECT_TRUE(f.view().model().isFullWindow());
+    EXPECT_TRUE(f.modified());
+    EXPECT_NE(f.windowTitle().toStdString().find("*]"), std::string::npos);
+    EXPECT_FLOAT_EQ(f.view().model().state().period, 0.02f) << "the view took the new rate";
+}
+
+TEST_F(FrameDialogTest, ScopeSetupCancelConfirmedWithYesCountsAsAChangeToo) {
+    CMainFrame& f = start();
+    f.records().samples.analog[1][3] = 7.0f;
+    zoomIn(f);
+    ASSERT_FALSE(f.view().model().isFullWindow());
+    WhenModal<CScopeSetupDlg> setup([](CScopeSetupDlg& d) {
+        d.control<QLineEdit>(CScopeSetupDlg::kAcqTimeEdit)->setText("12");
+        d.reject();
+    });
+    boxes.answers = {BoxResult::Yes};
+    f.scopeSetup();
+    ASSERT_TRUE(setup.seen);
+    EXPECT_EQ(boxes.count("Data's are changed. Do you really want to cancel?"), 1);
+    EXPECT_EQ(f.records().scope.acqTime, 12) << "the edited settings are in force";
+    // Samples of 8 s drawn on a 12 s page would be wrong: they go, as after OK.
+    EXPECT_EQ(f.records().samples.analog[1][3], 0.0f);
+    EXPECT_TRUE(f.view().model().isFullWindow());
+    EXPECT_FLOAT_EQ(f.view().model().state().window.end, 12.0f);
+    EXPECT_TRUE(f.modified());
+}
+
+TEST_F(FrameDialogTest, ScopeSetupWithoutAChangeKeepsTheRecording) {
+    CMainFrame& f = start();
+    f.records().samples.analog[0][10] = 42.0f;
+    WhenModal<CScopeSetupDlg> setup([](CScopeSetupDlg& d) { d.accept(); });
+    f.scopeSetup();
+    ASSERT_TRUE(setup.seen);
+    EXPECT_EQ(f.records().samples.analog[0][10], 42.0f);
+    EXPECT_FALSE(f.modified());
+}
+
+TEST_F(FrameDialogTest, ProjectInfoFromTheMenuMarksAChangedProject) {
+    CMainFrame& f = start();
+    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) {
+        EXPECT_FALSE(d.newMode());
+        d.edit(CProjectInfoDlg::kProjectNameEdit)->setText("Pump station 4");
+        d.accept();
+    });
+    f.action(command::kProjectInfo)->trigger();
+    ASSERT_TRUE(info.seen);
+    EXPECT_EQ(fieldText(f.records().projectInfo.projectName), "Pump station 4");
+    EXPECT_TRUE(f.modified());
+    f.updateStatusBars();
+    EXPECT_EQ(f.projectStatusBar()->paneText(0).toStdString(), "Project: Pump station 4");
+}
+
+TEST_F(FrameDialogTest, ProjectInfoLeftUnchangedLeavesTheProjectUnmodified) {
+    CMainFrame& f = start();
+    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) { d.accept(); });
+    f.projectInfo();
+    ASSERT_TRUE(info.seen);
+    EXPECT_FALSE(f.modified());
+}
+
+TEST_F(FrameDialogTest, NewProjectWritesTheProjectUnderTheNameChosen) {
+    CMainFrame& f = start();
+    f.records().params.currentSet.SETPOINT_SPAN = 55;
+    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) {
+        EXPECT_TRUE(d.newMode());
+        QLineEdit* file = d.edit(CProjectInfoDlg::kFileNameEdit);
+        EXPECT_TRUE(file->isEnabled());
+        file->setText("station");
+        leave(file);
+        d.edit(CProjectInfoDlg::kProjectNameEdit)->setText("Station");
+        d.accept();
+    });
+    f.action(command::kNewProject)->trigger();
+    ASSERT_TRUE(info.seen);
+    EXPECT_EQ(fieldText(f.records().projectInfo.fileName), "station.KVT");
+    EXPECT_EQ(fieldText(f.records().projectInfo.fullPath), "station.KVT");
+    ASSERT_TRUE(fs::exists(dir / "station.KVT"));
+    EXPECT_EQ(fs::file_size(dir / "station.KVT"), 173624u);
+    EXPECT_EQ(readText(dir / "station.KVT").substr(0, 7), "Station");
+    EXPECT_FALSE(f.modified()) << "just written";
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT -  [ station.KVT ]");
+    EXPECT_EQ(f.records().params.currentSet.SETPOINT_SPAN,
+              f.records().params.defaultSet.SETPOINT_SPAN)
+        << "a new project starts from the default parameters";
+}
+
+TEST_F(FrameDialogTest, NewProjectCancelledWritesNothingAndKeepsTheModifiedFlag) {
+    CMainFrame& f = start();
+    f.setModified(true);
+    boxes.answers = {BoxResult::No};  // do not save the old project
+    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) { d.reject(); });
+    f.newProject();
+    ASSERT_TRUE(info.seen);
+    EXPECT_EQ(fieldText(f.records().projectInfo.projectName), "UNKNOWN");
+    EXPECT_FALSE(fs::exists(dir / "UNKNOWN.KVT"));
+    EXPECT_TRUE(f.modified());
+}
+
+TEST_F(FrameDialogTest, AChangedPortIsWrittenAndTheNextActionStartsWithTheBaudRateTest) {
+    CMainFrame& f = start();
+    f.records().port.baudCode = PortSettings::Baud19200;
+    WhenModal<CSerialPortDlg> port([](CSerialPortDlg& d) {
+        d.portRadio(2)->click();
+        d.accept();
+    });
+    f.action(command::kSerialPort)->trigger();
+    ASSERT_TRUE(port.seen);
+    EXPECT_EQ(f.records().port.portCode.load(), 2);
+    EXPECT_EQ(f.records().port.baudCode.load(), PortSettings::BaudUnknown);
+    EXPECT_NE(readText(dir / "KVT_com.ini").find("PORT=COM3"), std::string::npos);
+    f.session().engine().post(cmd::kReadDeviceInfo);
+    // The first request on the line is the baud-rate test's VER.
+    const std::vector<std::uint8_t> request = pty.read(4, std::chrono::seconds(5));
+    EXPECT_EQ(request, (std::vector<std::uint8_t>{0x02, 0x23, 0x00, 0x23}));
+}
+
+TEST_F(FrameDialogTest, APortDialogLeftUnchangedKeepsTheRateFound) {
+    CMainFrame& f = start();
+    f.records().port.baudCode = PortSettings::Baud57600;
+    WhenModal<CSerialPortDlg> port([](CSerialPortDlg& d) { d.accept(); });
+    f.serialPort();
+    ASSERT_TRUE(port.seen);
+    EXPECT_EQ(f.records().port.baudCode.load(), PortSettings::Baud57600);
+}
+
+TEST_F(FrameDialogTest, ADevicePathChosenInTheDialogIsStoredInTheComFile) {
+    CMainFrame& f = start();
+    WhenModal<CSerialPortDlg> port([](CSerialPortDlg& d) {
+        d.pathEdit(1)->setText("/dev/ttyUSB1");
+        d.accept();
+    });
+    f.serialPort();
+    ASSERT_TRUE(port.seen);
+    EXPECT_EQ(f.devicePaths()[1], "/dev/ttyUSB1");
+    const std::string ini = readText(dir / "KVT_com.ini");
+    EXPECT_NE(ini.find("[DEVICES]"), std::string::npos);
+    EXPECT_NE(ini.find("COM2=/dev/ttyUSB1"), std::string::npos);
+}
+
+TEST_F(FrameDialogTest, CtrlShiftQOpensTheDebugDialog) {
+    CMainFrame& f = start();
+    QApplication::setActiveWindow(&f);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QString shown;
+    WhenModal<CDebugDlg> debug([&shown](CDebugDlg& d) {
+        shown = d.valueBox(1)->valueText();
+        d.accept();
+    });
+    QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return debug.seen; }, 5000));
+    EXPECT_EQ(shown, "0x00000000 ") << "THREAD_CMD of an idle engine";
+}
+
+}  // namespace
+}  // namespace kvt

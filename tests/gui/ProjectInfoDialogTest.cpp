@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFocusEvent>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cstring>
+#include <deque>
+
+#include "app/ProjectInfoDialog.h"
+#include "data/ProjectFile.h"
+#include "data/StringTable.h"
+
+namespace kvt {
+namespace {
+
+// Answers the dialog's message boxes from a script and keeps them.
+class InfoBoxes final : public MessageBoxes {
+  public:
+    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
+        shown.push_back(request);
+        if (answers.empty()) {
+            return request.defaultButton;
+        }
+        const BoxResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<MessageBoxRequest> shown;
+    std::deque<BoxResult> answers;
+};
+
+// The program's texts as a language library would give them: marked, so a test sees which
+// captions went through the lookup.
+class InfoLibraryStrings final : public Strings {
+  public:
+    std::string text(int id) override { return "<" + table.builtin(id) + ">"; }
+    std::string builtin(int id) override { return table.builtin(id); }
+    bool libraryLoaded() const override { return true; }
+    StringTable table;
+};
+
+void leave(QWidget* widget) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &out);
+}
+
+class ProjectInfoDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::memset(&info, 0, sizeof info);
+        setFieldText(info.projectName, "Pump station 4");
+        setFieldText(info.fileName, "PUMP4.KVT");
+        setFieldText(info.fullPath, "/srv/projects/PUMP4.KVT");
+        info.projectVersion = 12;
+        setFieldText(info.name, "Waterworks");
+        setFieldText(info.address, "Riverside 1");
+        setFieldText(info.city, "Lakeside");
+        setFieldText(info.phoneFax, "+00 123 456");
+        setFieldText(info.email, "service@example.org");
+    }
+
+    std::unique_ptr<CProjectInfoDlg> open(bool newMode, Strings* with = nullptr) {
+        return std::make_unique<CProjectInfoDlg>(nullptr, with != nullptr ? *with : strings, boxes,
+                                                 info, newMode);
+    }
+
+    static QString textOf(CProjectInfoDlg& d, int id) { return d.edit(id)->text(); }
+
+    StringTable strings;
+    InfoBoxes boxes;
+    ProjectInfo info{};
+};
+
+TEST_F(ProjectInfoDialogTest, NormalModeShowsTheBlockWithTheFileNameLocked) {
+    auto d = open(false);
+    EXPECT_EQ(d->windowTitle(), "Project Info");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kFileNameEdit), "PUMP4.KVT");
+    EXPECT_FALSE(d->edit(CProjectInfoDlg::kFileNameEdit)->isEnabled());
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kProjectNameEdit), "Pump station 4");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kVersionEdit), "12");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kNameEdit), "Waterworks");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kAddressEdit), "Riverside 1");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kCityEdit), "Lakeside");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kPhoneFaxEdit), "+00 123 456");
+    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kEmailEdit), "service@example.org");
+    const std::pair<int, int> limits[] = {{1030, 29}, {1031, 24}, {1032, 6},  {1038, 29},
+                                          {1049, 29}, {1053, 29}, {1040, 29}, {1041, 29}};
+    for (const auto& [id, limit] : limits) {
+        EXPECT_EQ(d->edit(id)->maxLength(), limit) << id;
+    }
+    EXPECT_EQ(d->control<QWidget>(1033)->property("title").toString(), "Company")
+        << "the template's text without a library";
+    EXPECT_TRUE(boxes.shown.empty()) << "opening shows no box";
+}
+
+TEST_F(ProjectInfoDialogTest, NewModeUnlocksTheFileName) {
+    auto d = open(true);
+    EXPECT_TRUE(d->edit(CProjectInfoDlg::kFileNameEdit)->isEnabled());
+    EXPECT_EQ(d->windowTitle(), "Project Info") << "the template caption without a library";
+}
+
+TEST_F(ProjectInfoDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
+    InfoLibraryStrings library;
+    auto fresh = open(true, &library);
+    EXPECT_EQ(fresh->windowTitle(), "<New Project>");
+    auto normal = open(false, &library);
+    EXPECT_EQ(normal->windowTitle(), "<Project Info>");
+    EXPECT_EQ(normal->control<QWidget>(1033)->property("title").toString(), "<Company:>");
+    EXPECT_EQ(normal->control<QWidget>(1029)->property("title").toString(), "<Project>");
+    EXPECT_EQ(normal->control<QWidget>(1048)->property("text").toString(), "<File Name:>");
+    EXPECT_EQ(normal->control<QWidget>(1037)->property("text").toString(), "<Email:>");
+    EXPECT_EQ(normal->control<QPushButton>(1)->text(), "<OK>");
+    EXPECT_EQ(normal->control<QPushButton>(2)->text(), "<Cancel>");
+}
+
+TEST_F(ProjectInfoDialogTest, AForbiddenCharacterIsRemovedWithAMessage) {
+    auto d = open(false);
+    QLineEdit* name = d->edit(CProjectInfoDlg::kProjectNameEdit);
+    name->clear();
+    QTest::keyClicks(name, "ab#cd");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Character not allowed! \n'#'");
+    EXPECT_EQ(boxes.shown[0].caption, "Project Info");
+    EXPECT_EQ(name->text(), "abcd");
+    EXPECT_EQ(name->cursorPosition(), 4);
+}
+
+TEST_F(ProjectInfoDialogTest, EachForbiddenCharacterOfAPastedTextHasItsMessage) {
+    auto d = open(true);
+    QLineEdit* city = d->edit(CProjectInfoDlg::kCityEdit);
+    city->setText("a|b#c|");
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[0].text, "Character not allowed! \n'|'");
+    EXPECT_EQ(boxes.shown[1].text, "Character not allowed! \n'#'");
+    EXPECT_EQ(city->text(), "abc");
+    d->edit(CProjectInfoDlg::kFileNameEdit)->setText("x#y");
+    EXPECT_EQ(d->edit(CProjectInfoDlg::kFileNameEdit)->text(), "xy");
+}
+
+TEST_F(ProjectInfoDialogTest, TheVersionTakesItsLeadingDigitsOnLeaving) {
+    auto d = open(false);
+    QLineEdit* version = d->edit(CProjectInfoDlg::kVersionEdit);
+    version->setText("12a4");  // pasted: typing would refuse the letter
+    leave(version);
+    EXPECT_EQ(version->text(), "12");
+    EXPECT_EQ(version->cursorPosition(), 2);
+    EXPECT_EQ(d->copy().projectVersion, 12u);
+    version->clear();
+    leave(version);
+    EXPECT_EQ(version->text(), "0");
+    EXPECT_EQ(d->copy().projectVersion, 0u);
+    version->clear();
+    QTest::keyClicks(version, "1234567");
+    EXPECT_EQ(version->text(), "123456") << "a seventh digit cannot be typed";
+    version->clear();
+    QTest::keyClicks(version, "9x8");
+    EXPECT_EQ(version->text(), "98") << "letters cannot be typed";
+}
+
+TEST_F(ProjectInfoDialogTest, LeavingTheFileNameForcesTheProjectExtension) {
+    auto d = open(true);
+    QLineEdit* file = d->edit(CProjectInfoDlg::kFileNameEdit);
+    const std::pair<const char*, const char*> cases[] = {
+        {"station", "station.KVT"},
+        {"station.txt", "station.KVT"},
+        {"a.b.c", "a.KVT"},
+        {"abcdefghijklmnopqrstuvwxyz0", "abcdefghijklmnopqrstuvwxy.KVT"},  // 27 characters
+        {"abcdefghijklmnopqrstuvwxy", "abcdefghijklmnopqrstuvwxy.KVT"},    // 25 fit
+        {"", ".KVT"},
+    };
+    for (const auto& [typed, expected] : cases) {
+        file->setText(QString::fromLatin1(typed));
+        leave(file);
+        EXPECT_EQ(file->text().toStdString(), expected) << typed;
+        EXPECT_EQ(fieldText(d->copy().fileName), expected) << typed;
+    }
+}
+
+TEST_F(ProjectInfoDialogTest, ALongNameIsCutBetweenCharacters) {
+    auto d = open(true);
+    QLineEdit* file = d->edit(CProjectInfoDlg::kFileNameEdit);
+    // 24 letters and "ü" (2 bytes): a cut at 25 bytes would split the "ü".
+    file->setText(QString(24, QLatin1Char('a')) + QString::fromUtf8("\xC3\xBC") + "bcd");
+    leave(file);
+    EXPECT_EQ(fieldText(d->copy().fileName), std::string(24, 'a') + ".KVT");
+    QLineEdit* name = d->edit(CProjectInfoDlg::kNameEdit);
+    name->setText(QString(29, QChar(0xFC)));  // 29 characters, 58 bytes
+    leave(name);
+    EXPECT_EQ(fieldText(d->copy().name).size(), 28u) << "14 whole characters fit 29 bytes";
+    EXPECT_EQ(name->text(), QString(14, QChar(0xFC)));
+}
+
+TEST_F(ProjectInfoDialogTest, OkStoresTheEditsAndReportsTheChange) {
+    auto d = open(false);
+    d->edit(CProjectInfoDlg::kProjectNameEdit)->setText("Pump station 5");
+    d->edit(CProjectInfoDlg::kVersionEdit)->setText("1234567");  // held to six digits
+    d->edit(CProjectInfoDlg::kEmailEdit)->setText("desk@example.org");
+    d->accept();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->modifiedFlag(), 1);
+    EXPECT_EQ(fieldText(info.projectName), "Pump station 5");
+    EXPECT_EQ(info.projectVersion, 123456u);
+    EXPECT_EQ(fieldText(info.email), "desk@example.org");
+    EXPECT_EQ(fieldText(info.fullPath), "/srv/projects/PUMP4.KVT");
+}
+
+TEST_F(ProjectInfoDialogTest, OkWithoutAChangeLeavesTheFlagClear) {
+    auto d = open(false);
+    const ProjectInfo before = info;
+    d->accept();
+    EXPECT_EQ(d->modifiedFlag(), 0);
+    EXPECT_EQ(std::memcmp(&before, &info, sizeof info), 0);
+}
+
+TEST_F(ProjectInfoDialogTest, NormalModeKeepsAFileNameAsTheFileGaveIt) {
+    // A project opened from "pump4.kvt": the locked name must not be rewritten to ".KVT", which
+    // would report a change that the user never made.
+    setFieldText(info.fileName, "pump4.kvt");
+    auto d = open(false);
+    d->reject();
+    EXPECT_TRUE(boxes.shown.empty()) << "nothing changed, nothing asked";
+    auto again = open(false);
+    again->accept();
+    EXPECT_EQ(again->modifiedFlag(), 0);
+    EXPECT_EQ(fieldText(info.fileName), "pump4.kvt");
+}
+
+TEST_F(ProjectInfoDialogTest, BytesBehindAFieldsZeroSurviveAnUnchangedField) {
+    // An older file may hold leftovers behind a text's zero; an untouched field keeps them.
+    std::memcpy(info.city, "Lake\0old", 8);
+    auto d = open(false);
+    d->accept();
+    EXPECT_EQ(d->modifiedFlag(), 0);
+    EXPECT_EQ(std::memcmp(info.city, "Lake\0old", 8), 0);
+}
+
+TEST_F(ProjectInfoDialogTest, CancelAfterAChangeAsksAndNoKeepsTheDialogOpen) {
+    auto d = open(false);
+    d->show();
+    d->edit(CProjectInfoDlg::kCityEdit)->setText("Hilltop");
+    boxes.answers = {BoxResult::No};
+    d->reject();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Data's are changed. Do you really want to cancel?");
+    EXPECT_EQ(boxes.shown[0].caption, "Project Info");
+    EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Question);
+    EXPECT_TRUE(d->isVisible());
+    boxes.answers = {BoxResult::Yes};
+    d->reject();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_EQ(fieldText(info.city), "Lakeside") << "the block stays as it was";
+    EXPECT_EQ(d->modifiedFlag(), 0);
+}
+
+TEST_F(ProjectInfoDialogTest, CancelAfterARevertedChangeDoesNotAsk) {
+    auto d = open(false);
+    QLineEdit* version = d->edit(CProjectInfoDlg::kVersionEdit);
+    version->setText("13");
+    leave(version);
+    version->setText("12");
+    leave(version);
+    d->reject();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+}
+
+TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {
+    auto d = open(false);
+    d->show();
+    QApplication::setActiveWindow(d.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+    QLineEdit* version = d->edit(CProjectInfoDlg::kVersionEdit);
+    version->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return version->hasFocus(); }));
+    version->setText("077");
+    d->edit(CProjectInfoDlg::kNameEdit)->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !version->hasFocus(); }));
+    EXPECT_EQ(version->text(), "77");
+    EXPECT_EQ(d->copy().projectVersion, 77u);
+}
+
+TEST_F(ProjectInfoDialogTest, Screenshot) {
+    auto d = open(true);
+    d->show();
+    const QByteArray folder = qgetenv("KVT_SCREENSHOT_DIR");
+    const QString dir = folder.isEmpty() ? QStringLiteral(KVT_BINARY_DIR "/screenshots")
+                                         : QString::fromLocal8Bit(folder);
+    QDir().mkpath(dir);
+    const QImage shot = d->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-project-info.png")));
+    EXPECT_GT(shot.width(), 200);
+}
+
+}  // namespace
+}  // namespace kvt
