@@ -253,7 +253,7 @@ std::string DeviceRunner::progressText(const ActionRequest& request, Clock::time
         text = rate != 0 ? format("Baud-rate test: %d baud", rate) : "Baud-rate test";
     } else {
         text = request.progress ? request.progress() : std::string();
-        if (text.empty() && elapsed >= kProgressAfter) {
+        if (text.empty() && (request.longWork || elapsed >= kProgressAfter)) {
             text = format("%s: %lld s", request.title.c_str(),
                           static_cast<long long>(
                               std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));

@@ -29,8 +29,10 @@ struct ActionRequest {
     enum class OnInterrupt { Abandon, StopAcquisition } onInterrupt = OnInterrupt::Abandon;
     // Every notification, on the main thread, before the runner looks at it.
     std::function<void(const CliNotifier::Event&)> onEvent;
-    // The progress text of the action; empty for the runner's own.
+    // The progress text of the action; empty for the runner's own (the title and the time, at
+    // once for long work, else only once the action takes longer than a second).
     std::function<std::string()> progress;
+    bool longWork = false;
     // Asked on every look: true asks for the orderly stop of the acquisition (--stop-after).
     std::function<bool()> stopWanted;
 };

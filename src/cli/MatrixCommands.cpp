@@ -3,32 +3,11 @@
 #include "cli/ExitCodes.h"
 #include "cli/ProjectStore.h"
 #include "cli/RecordFields.h"
-#include "data/Format.h"
 
 namespace kvt::cli {
 namespace {
 
 constexpr int kRowValues = 10;
-constexpr int kValidMark = 10;
-
-int transferredRows() {
-    int rows = 0;
-    for (int a = 0; a < kCalArrays; ++a) {
-        rows += calibrationRowsUsed(a);
-    }
-    return rows;
-}
-
-// Rows of the read matrix whose valid mark is set.
-int rowsRead(const CalibrationRecord& cal) {
-    int rows = 0;
-    for (int a = 0; a < kCalArrays; ++a) {
-        for (int r = 0; r < calibrationRowsUsed(a); ++r) {
-            rows += (cal.CAL_MATRIX_READ[a][r][kValidMark] & 0xFF) != 0 ? 1 : 0;
-        }
-    }
-    return rows;
-}
 
 // The calibration dialog's Copy: what was read becomes what Write Matrix sends.
 void copyReadToWrite(CalibrationRecord& cal) {
@@ -75,10 +54,9 @@ int runReadMatrix(CommandContext& c) {
         }
     }
     CalibrationRecord& cal = c.records().calibration;
+    // The progress line shows the time only: the rows belong to the engine while it reads.
     ActionRequest request{cmd::kReadMatrix, notify::kMatrixRead, "Read Matrix"};
-    request.progress = [&cal] {
-        return format("Read Matrix: row %d of %d", rowsRead(cal), transferredRows());
-    };
+    request.longWork = true;
     if (!c.connect() || !c.runAction(request)) {
         return c.code();
     }
