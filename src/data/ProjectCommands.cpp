@@ -16,6 +16,12 @@ constexpr int kSaveModified = 32;
 constexpr int kProjectFiles = 50;
 constexpr int kAllFiles = 51;
 
+// The text after the last separator, or the whole path when it has none.
+std::string_view lastPathPart(std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 // The chosen path with its last part replaced by the file name.
 std::string withFileName(const std::string& path, const std::string& fileName) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -69,9 +75,7 @@ SaveOutcome SaveProjectAs(ProjectContext& context, ProjectPrompts& prompts, bool
     if (choice.choice == ProjectPrompts::Choice::Failed) {
         return {save_result::kDialogFailed, modified};
     }
-    const std::string name = forceProjectExtension(fileNameOfPath(choice.fullPath).empty()
-                                                       ? std::string_view(choice.fullPath)
-                                                       : fileNameOfPath(choice.fullPath));
+    const std::string name = forceProjectExtension(lastPathPart(choice.fullPath));
     return write(context, prompts, modified, withFileName(choice.fullPath, name));
 }
 
