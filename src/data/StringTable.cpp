@@ -16,13 +16,14 @@ StringTable::~StringTable() = default;
 bool StringTable::loadLanguageLibrary(const std::string& workingDirectory,
                                       std::string* failureText) {
     const auto path = programFilePath(workingDirectory, kLanguageLibraryFileName);
-    auto library = LanguageLibrary::open(path);
+    auto library = LanguageLibrary::open(path, &loadError_);
     if (!library) {
         if (failureText != nullptr) {
             *failureText = format(kLibraryMissingFormat, path.c_str());
         }
         return false;
     }
+    loadError_.clear();
     attachLanguageLibrary(std::move(library));
     return true;
 }

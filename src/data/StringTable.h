@@ -33,6 +33,8 @@ class StringTable final : public Strings {
     // false and the text of the box the program then shows once ("LANGUAGE DLL missing '%s' !"
     // with the library's path); the program runs on with its own texts and menu.
     bool loadLanguageLibrary(const std::string& workingDirectory, std::string* failureText);
+    // Why the last load failed (the loader's own words, for the trace), empty after a success.
+    const std::string& libraryLoadError() const { return loadError_; }
     // Takes over an already opened library (tests, tools).
     void attachLanguageLibrary(std::unique_ptr<LanguageLibrary> library);
     // Exit: frees the library. Load and unload while no other thread looks texts up.
@@ -64,6 +66,7 @@ class StringTable final : public Strings {
     std::unique_ptr<LanguageLibrary> library_;
     bool libraryMenuUsable_ = false;
     std::string menuError_;
+    std::string loadError_;
     MessageBox box_;
     mutable std::mutex mutex_;  // guards box_ and reported_
     std::set<unsigned> reported_;

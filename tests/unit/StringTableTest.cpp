@@ -207,6 +207,7 @@ TEST(LanguageLibrary, AFileThatIsNoLibraryIsRefused) {
     std::string failure;
     EXPECT_FALSE(table.loadLanguageLibrary(dir.str(), &failure));
     EXPECT_EQ(failure.rfind("LANGUAGE DLL missing '", 0), 0u);
+    EXPECT_FALSE(table.libraryLoadError().empty());
 }
 
 TEST(LanguageLibrary, ALibraryWithoutTheStringFunctionIsRefused) {
