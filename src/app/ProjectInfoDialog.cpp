@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -101,7 +102,9 @@ CProjectInfoDlg::CProjectInfoDlg(QWidget* owner, Strings& strings, MessageBoxes&
                                         kVersionEdit, kVersionChars);
             version->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), version));
-            version->setText(QString::number(copy_.projectVersion));
+            // A version beyond six digits (from a damaged file) shows as the most the field
+            // takes; cutting its digits to fit the edit would make a different number.
+            version->setText(QString::number(std::min(copy_.projectVersion, kMaxVersion)));
         }
     }
 

@@ -161,6 +161,15 @@ TEST_F(ProjectInfoDialogTest, TheVersionTakesItsLeadingDigitsOnLeaving) {
     EXPECT_EQ(version->text(), "98") << "letters cannot be typed";
 }
 
+TEST_F(ProjectInfoDialogTest, AVersionBeyondSixDigitsIsClampedNotCut) {
+    info.projectVersion = 5000000;  // a damaged file
+    auto d = open(false);
+    EXPECT_EQ(d->edit(CProjectInfoDlg::kVersionEdit)->text(), "999999");
+    d->accept();
+    EXPECT_EQ(info.projectVersion, 999999u) << "not 500000";
+    EXPECT_EQ(d->modifiedFlag(), 1);
+}
+
 TEST_F(ProjectInfoDialogTest, LeavingTheFileNameForcesTheProjectExtension) {
     auto d = open(true);
     QLineEdit* file = d->edit(CProjectInfoDlg::kFileNameEdit);
