@@ -439,6 +439,30 @@ TEST_F(CliCommandsTest, LogWritesTheTraceInTheWorkingDirectory) {
     EXPECT_EQ(trace.substr(trace.size() - 2), "\r\n");
 }
 
+TEST_F(CliCommandsTest, ProgressShowsOnATerminalOnly) {
+    // Paced at 19200 baud, a matrix read takes long enough to show its progress.
+    ASSERT_EQ(sim_->command("paced on"), "ok paced on");
+    const std::vector<std::string> args = {"--port", sim_->terminalPath(), "--workdir",
+                                           work_.path(), "read-matrix"};
+    CliProcess onTerminal(args, env_, work_.path(), true);
+    const CliRun shown = onTerminal.wait(std::chrono::seconds(60));
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    // One line rewritten in place, and cleared before the program ends.
+    EXPECT_NE(shown.err.find("\rRead Matrix: 0 s\x1b[K"), std::string::npos) << shown.err;
+    ASSERT_GE(shown.err.size(), 4u);
+    EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\x1b[K");
+    EXPECT_EQ(shown.err.find('\n'), std::string::npos);
+
+    std::vector<std::string> json = args;
+    json.push_back("--json");
+    CliProcess jsonOnTerminal(json, env_, work_.path(), true);
+    const CliRun quiet = jsonOnTerminal.wait(std::chrono::seconds(60));
+    ASSERT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.err, "");
+    // A pipe gets no progress either.
+    EXPECT_EQ(cli({"read-matrix"}, false).err, "");
+}
+
 TEST_F(CliCommandsTest, HelpNamesEveryCommand) {
     const CliRun run = runCli({"--help"}, {}, work_.path());
     ASSERT_EQ(run.exitCode, 0);

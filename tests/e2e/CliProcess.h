@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,12 +38,20 @@ struct CliRun {
 // kvtcli as a child process with its stdout and stderr read through pipes.
 class CliProcess {
   public:
+    // With stderrOnTerminal the program's stderr is a pseudo-terminal, as in a shell.
     CliProcess(const std::vector<std::string>& args,
                const std::vector<std::pair<std::string, std::string>>& env,
-               const std::string& folder) {
+               const std::string& folder, bool stderrOnTerminal = false) {
         int outPipe[2];
         int errPipe[2];
-        if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
+        if (::pipe(outPipe) != 0) {
+            return;
+        }
+        if (stderrOnTerminal) {
+            if (::openpty(&errPipe[0], &errPipe[1], nullptr, nullptr, nullptr) != 0) {
+                return;
+            }
+        } else if (::pipe(errPipe) != 0) {
             return;
         }
         pid_ = ::fork();
