@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -188,16 +187,11 @@ ActionResult DeviceRunner::run(const ActionRequest& request) {
 bool DeviceRunner::handle(const CliNotifier::Event& event, const ActionRequest& request,
                           ActionResult& result) {
     if (event.kind == CliNotifier::Event::Box) {
-        progress_.clear();
-        const MessageBoxRequest& box = event.box;
-        if (box.caption.empty()) {
-            std::fprintf(stderr, "kvtcli: %s\n", box.text.c_str());
-        } else {
-            std::fprintf(stderr, "kvtcli: %s: %s\n", box.caption.c_str(), box.text.c_str());
-        }
-        // The engine shows a box only where it gives up: it has dropped the command word.
+        // The engine shows a box only where it gives up: it has dropped the command word. The
+        // box's text becomes the error the run ends with.
         result.status = ActionResult::Refused;
-        result.message = box.text;
+        result.message =
+            event.box.caption.empty() ? event.box.text : event.box.caption + ": " + event.box.text;
         return true;
     }
     if (request.onEvent) {
