@@ -47,7 +47,6 @@ struct StartAction {
     std::uint32_t await;
     std::uint32_t drainArm;  // Trigger Mode only
     std::uint32_t drainAwait;
-    std::uint32_t last;
     bool trigger;
     std::string_view moreLabel;  // names a failed block in the error traces
     std::uint8_t pseudoCode;     // asks the simulated device for stream data
@@ -58,11 +57,10 @@ struct StartAction {
 
 const StartAction kStartActions[] = {
     {cmd::kTriggerAcquisition, kTriggerStart, kTriggerArm, kTriggerAwait, kTriggerDrainArm,
-     kTriggerDrainAwait, kTriggerLast, true, "TAS more", SimulatedDevice::kStreamTrigger,
-     triggerModeRequests},
-    {cmd::kRampAcquisition, kRampStart, kRampArm, kRampAwait, 0, 0, kRampLast, false, "SAS more",
+     kTriggerDrainAwait, true, "TAS more", SimulatedDevice::kStreamTrigger, triggerModeRequests},
+    {cmd::kRampAcquisition, kRampStart, kRampArm, kRampAwait, 0, 0, false, "SAS more",
      SimulatedDevice::kStreamStepRamp, rampModeRequests},
-    {cmd::kStepAcquisition, kStepStart, kStepArm, kStepAwait, 0, 0, kStepLast, false, "SAS more",
+    {cmd::kStepAcquisition, kStepStart, kStepArm, kStepAwait, 0, 0, false, "SAS more",
      SimulatedDevice::kStreamStepRamp, stepModeRequests},
 };
 
