@@ -22,7 +22,7 @@ using namespace kvt;
 
 // The controller: answers every 4-byte request with 02 40 40.
 class EchoPeer {
-public:
+  public:
     EchoPeer() {
         termios raw{};
         cfmakeraw(&raw);
@@ -39,7 +39,7 @@ public:
     }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     void run() {
         std::uint8_t buffer[64];
         std::size_t have = 0;
@@ -105,7 +105,9 @@ void BM_LinkExchange(benchmark::State& state) {
     port.setDeviceOverride(peer.path());
     settings.baudCode = PortSettings::Baud57600;
     port.InitComPort();
-    workers.start({[&] { threads.MainCtrlThread(); }, {}, [&] { threads.WriteComThread(); },
+    workers.start({[&] { threads.MainCtrlThread(); },
+                   {},
+                   [&] { threads.WriteComThread(); },
                    [&] { threads.ReadComThread(); }});
     const std::uint8_t request[] = {0x02, 0x02, 0x00, 0x02};
     auto waitWhile = [&](std::atomic<std::int32_t>& word, std::int32_t value) {

@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s\n", name);
         return 1;
     }
-    workers.start({[&] { threads.MainCtrlThread(); }, {}, [&] { threads.WriteComThread(); },
+    workers.start({[&] { threads.MainCtrlThread(); },
+                   {},
+                   [&] { threads.WriteComThread(); },
                    [&] { threads.ReadComThread(); }});
     const double before = cpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));

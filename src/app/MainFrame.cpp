@@ -490,7 +490,8 @@ void CMainFrame::newProject() {
         const BoxResult answer =
             showBox({env_.strings.text(kSaveQuestion), env_.strings.text(kOpenProjectCaption),
                      BoxButtons::YesNo, BoxIcon::Exclamation, true});
-        if (answer == BoxResult::Yes && saveProject() == save_result::kNoProject) {
+        // A save that did not write ends the command, so the changes are not thrown away.
+        if (answer == BoxResult::Yes && saveProject() != save_result::kSaved) {
             return;
         }
     }
@@ -726,8 +727,8 @@ bool CMainFrame::exitAllowed() {
                                    BoxResult::No};
         switch (showBox(question)) {
             case BoxResult::Yes:
-                saveProject();
-                return true;
+                // Closing after a failed save would lose the project: the window stays open.
+                return saveProject() == save_result::kSaved;
             case BoxResult::No:
                 return true;
             default:

@@ -1,5 +1,7 @@
 #include "data/ProjectCommands.h"
 
+#include <filesystem>
+
 #include "data/FileIo.h"
 #include "data/Format.h"
 #include "data/ProgramFiles.h"
@@ -38,6 +40,9 @@ SaveOutcome write(ProjectContext& context, ProjectPrompts& prompts, bool modifie
     return {save_result::kSaved, false};
 }
 
+// Asked before Save as replaces a file the file dialog did not ask about.
+constexpr const char* kReplaceQuestion = "%s already exists.\nDo you want to replace it?";
+
 }  // namespace
 
 ProjectPrompts::FileDialog projectFileDialog(Strings& strings, bool save,
@@ -75,8 +80,18 @@ SaveOutcome SaveProjectAs(ProjectContext& context, ProjectPrompts& prompts, bool
     if (choice.choice == ProjectPrompts::Choice::Failed) {
         return {save_result::kDialogFailed, modified};
     }
-    const std::string name = forceProjectExtension(lastPathPart(choice.fullPath));
-    return write(context, prompts, modified, withFileName(choice.fullPath, name));
+    const std::string chosenName(lastPathPart(choice.fullPath));
+    const std::string name = forceProjectExtension(chosenName);
+    const std::string target = withFileName(choice.fullPath, name);
+    // The file dialog asked about the name the user chose; when the extension changes that name,
+    // the file actually written is another one, and it may exist too.
+    std::error_code error;
+    if (name != chosenName && std::filesystem::exists(target, error) &&
+        !prompts.askYesNo(format(kReplaceQuestion, target.c_str()),
+                          context.strings.text(kSaveProject))) {
+        return {save_result::kCancelled, modified};
+    }
+    return write(context, prompts, modified, target);
 }
 
 OpenOutcome OpenProject(ProjectContext& context, ProjectPrompts& prompts, bool modified,

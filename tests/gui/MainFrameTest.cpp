@@ -123,9 +123,11 @@ TEST_F(MainFrameTest, AFreshStartShowsTheDefaultProjectAndWritesItsFiles) {
     EXPECT_NE(readFile(dir / "KVT_para.ini").find("VALUE_PROPORTIONAL_GAIN=1.0"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "debug.txt")) << "no trace without -LOG";
-    for (const auto& flag : f.session().link().runFlag) {
-        EXPECT_EQ(flag.load(), RunRunning);
-    }
+    EXPECT_TRUE(waitFor([&] {
+        const auto& flags = f.session().link().runFlag;
+        return std::all_of(flags.begin(), flags.end(),
+                           [](const auto& flag) { return flag.load() == RunRunning; });
+    })) << "the four threads run";
     EXPECT_FLOAT_EQ(f.records().params.currentSet.PROPORTIONAL_GAIN, 1.0f);
     EXPECT_EQ(f.action(command::kCalibration), nullptr) << "calibration only with -CAL";
     EXPECT_NE(f.action(command::kParameters), nullptr);
@@ -159,6 +161,16 @@ TEST_F(MainFrameTest, ExitAsksToSaveAModifiedProject) {
     boxes.answers = {BoxResult::Yes};
     EXPECT_TRUE(f.exitAllowed());
     EXPECT_EQ(fs::file_size(dir / "UNKNOWN.KVT"), 173624u);
+}
+
+TEST_F(MainFrameTest, AFailedSaveKeepsTheWindowOpen) {
+    CMainFrame& f = start();
+    setFieldText(f.records().projectInfo.fullPath, (dir / "no-such-folder" / "p.KVT").string());
+    f.setModified(true);
+    boxes.answers = {BoxResult::Yes};
+    EXPECT_FALSE(f.exitAllowed());
+    EXPECT_TRUE(f.modified());
+    EXPECT_EQ(prompts.warnings.size(), 1u) << "the user is told why";
 }
 
 TEST_F(MainFrameTest, RecordsInTestModeAndRefusesToExitMeanwhile) {

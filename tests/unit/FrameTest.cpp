@@ -70,7 +70,7 @@ TEST(ReceiveRing, NeverFillsTheLastFreeByte) {
 }
 
 class ExtractorTest : public ::testing::Test {
-protected:
+  protected:
     ManualTickSource ticks;
     LinkState link{ticks};
     test::RecordingTrace trace;

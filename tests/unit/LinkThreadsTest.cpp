@@ -98,7 +98,8 @@ TEST(LinkThreads, NoReplyEndsWithOneTimeoutAfterTenSeconds) {
     h.armReceive(3);
     ASSERT_TRUE(h.waitUntil([&] { return h.link().THREAD_STEP.load() == 6; }));
     h.manualTicks().advance(9999);
-    EXPECT_FALSE(h.waitUntil([&] { return h.link().RECEIVE_STATE.load() != ReceiveAwaited; }, 50ms));
+    EXPECT_FALSE(
+        h.waitUntil([&] { return h.link().RECEIVE_STATE.load() != ReceiveAwaited; }, 50ms));
     h.manualTicks().advance(1);
     ASSERT_TRUE(h.waitUntil([&] { return h.link().RECEIVE_STATE.load() == ReceiveTimeout; }));
     EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 1);

@@ -115,6 +115,31 @@ TEST(SaveProjectAs, TheChosenNameGetsTheProjectExtension) {
     EXPECT_TRUE(std::filesystem::exists(c.dir / (std::string(25, 'n') + ".KVT")));
 }
 
+TEST(SaveProjectAs, AsksBeforeReplacingTheFileThatTheExtensionLeadsTo) {
+    Commands c;
+    c.prompts.choose(c.dir / "plant");
+    ASSERT_EQ(SaveProjectAs(c.context, c.prompts, false).result, save_result::kSaved);
+    EXPECT_TRUE(c.prompts.questions.empty()) << "no such file yet";
+    const std::string before = readFile(c.dir / "plant.KVT");
+
+    c.records->projectInfo.projectVersion = 7;
+    c.prompts.choose(c.dir / "plant.txt");
+    c.prompts.answerYes = false;
+    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, true).result, save_result::kCancelled);
+    ASSERT_EQ(c.prompts.questions.size(), 1u);
+    EXPECT_NE(c.prompts.questions[0].text.find(c.path("plant.KVT")), std::string::npos);
+    EXPECT_EQ(readFile(c.dir / "plant.KVT"), before) << "No keeps the file";
+
+    c.prompts.answerYes = true;
+    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, true).result, save_result::kSaved);
+    EXPECT_NE(readFile(c.dir / "plant.KVT"), before);
+
+    c.prompts.questions.clear();
+    c.prompts.choose(c.dir / "plant.KVT");
+    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, false).result, save_result::kSaved);
+    EXPECT_TRUE(c.prompts.questions.empty()) << "the file dialog already asked about this name";
+}
+
 TEST(SaveProjectAs, AFailureKeepsTheProjectWhereItWas) {
     Commands c;
     setProjectPath(c.records->projectInfo, c.path("p.KVT"), nullptr);

@@ -18,7 +18,7 @@ Bytes request(std::uint8_t code, std::uint8_t data = 0) {
 }
 
 class SimulatedDeviceTest : public ::testing::Test {
-protected:
+  protected:
     SimulatedDevice device;
     Bytes reply(const Bytes& req, int expected = 3) { return device.replyFor(req, expected); }
 };
@@ -36,8 +36,7 @@ TEST_F(SimulatedDeviceTest, AnswersTheTableByCommandCode) {
     EXPECT_EQ(reply(request(0x6c)), (Bytes{0x02, 0x00, 0x00}));
     EXPECT_EQ(reply({STX, 0x6e, 0x55, 0x00}), (Bytes{0x02, 0xff, 0xff})) << "validity not tested";
     EXPECT_EQ(reply({STX, 0x94, 0x01, 0x00}), (Bytes{0x02, 0x40, 0x40}));
-    EXPECT_EQ(reply(request(0x70), 12),
-              (Bytes{0x02, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x2d}));
+    EXPECT_EQ(reply(request(0x70), 12), (Bytes{0x02, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x2d}));
     EXPECT_EQ(reply({STX, 0x70, 0x00, 0x00}, 12), (Bytes{0x02, 0x15, 0x15}));
     EXPECT_EQ(reply(request(0x75), 12), (Bytes{0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0x37}));
     EXPECT_EQ(reply(request(0x00)), (Bytes{0x00, 0x01, 0x02, 0x00}));

@@ -21,7 +21,7 @@ namespace {
 using namespace kvt;
 
 class ConsoleNotifier final : public Notifier {
-public:
+  public:
     void send(int code, std::intptr_t value, const AbandonCheck&) override { post(code, value); }
     void post(int code, std::intptr_t) override {
         std::lock_guard lock(mutex_);
@@ -45,14 +45,14 @@ public:
         });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     std::vector<int> codes_;
 };
 
 class DemoStrings final : public Strings {
-public:
+  public:
     std::string text(int id) override { return builtin(id); }
     std::string builtin(int id) override {
         return id == ids::kAppTitle ? "KVT Service Tool" : std::to_string(id);
