@@ -111,7 +111,8 @@ TEST_F(CliCommandsTest, StatusDecodesAlarmsAndLeds) {
     sim_->command("set leds 0x39");
     const CliRun run = cli({"status"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const JsonNode& s = json(run).at({"status"});
+    const JsonNode result = json(run);
+    const JsonNode& s = result.at({"status"});
     EXPECT_EQ(s.at({"overvoltage"}).number, 2);
     EXPECT_EQ(s.at({"undervoltage"}).number, 1);
     EXPECT_EQ(s.at({"digitalOut"}).number, 2);
