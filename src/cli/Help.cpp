@@ -70,11 +70,12 @@ std::string programHelp() {
 }
 
 std::string commandHelp(const Command& command) {
-    std::string text = "Usage: kvtcli [options] ";
+    const std::string head = "Usage: kvtcli [options] ";
+    std::string text = head;
     for (char ch : command.usage) {
         text += ch;
         if (ch == '\n') {
-            text += "                       ";
+            text += std::string(head.size(), ' ');
         }
     }
     text += "\n\n";
