@@ -27,10 +27,11 @@ constexpr std::int32_t kQuietPollMs = 1;
 // A read of the receive thread that began before the exchange was dropped ends within this
 // time; only then can the input be emptied for good.
 constexpr std::int32_t kInputSettleMs = 5;
-// Stream bytes that may still arrive in front of PAS's acknowledge: the records the controller
-// had sent before it read PAS, the first one cut by the emptied input. More than this means it
-// did not stop.
-constexpr std::int32_t kMaxBytesBeforeAck = 20 * static_cast<std::int32_t>(kStreamRecordSize);
+// Stream bytes may still arrive in front of PAS's acknowledge: the records the controller sent
+// before it read PAS, the first one cut by the emptied input. How many depends on how long the
+// request took to get out, so they are read past for a time; a controller that still streams
+// after it has run out did not stop.
+constexpr std::int32_t kStreamAfterPasMs = 2000;
 
 // The hard stop sends PAS at each rate and waits this long before the next one.
 constexpr std::int32_t kHardStopWaitMs = 500;
@@ -365,7 +366,7 @@ class AcquisitionActions final : public ActionFamily {
                 }
                 // Stream records still queued would be read as PAS's reply.
                 e.flushInput();
-                bytesBeforeAck_ = 0;
+                readingPastStream_ = false;
                 return goTo(e, kStopPas);
             case kStopDone:
                 e.trace().info(" Stop Acquisition ");
@@ -379,11 +380,14 @@ class AcquisitionActions final : public ActionFamily {
         }
         if (s == kStopPasReply && link.RECEIVE_STATE.load() == ReceiveDone) {
             const std::uint8_t first = link.replyBuffer[0];
-            if (first != ACK && first != NAK && bytesBeforeAck_ < kMaxBytesBeforeAck) {
+            if (first != ACK && first != NAK && !readingPastStream_) {
+                readingPastStream_ = true;
+                e.startTimer(TimerEngineWait, kStreamAfterPasMs);
+            }
+            if (first != ACK && first != NAK && !e.timerExpired(TimerEngineWait)) {
                 // Stream data the controller sent before it read PAS: the ACK comes after it.
                 // Byte by byte, since the emptied input may have cut a record anywhere and any
                 // data byte may look like a record's start.
-                ++bytesBeforeAck_;
                 awaitMore(link, pasRequest().replyLength);
                 return true;
             }
@@ -512,7 +516,7 @@ class AcquisitionActions final : public ActionFamily {
     }
 
     std::optional<AcquisitionRecorder> recorder_;
-    std::int32_t bytesBeforeAck_ = 0;
+    bool readingPastStream_ = false;
     int openAttempts_ = 0;
 };
 

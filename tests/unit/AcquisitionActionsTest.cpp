@@ -47,15 +47,6 @@ Bytes streamRecord(std::uint64_t k) {
             static_cast<std::uint8_t>((k / 10) & 0xFF)};
 }
 
-Bytes block(std::uint64_t first, int count) {
-    Bytes out;
-    for (int r = 0; r < count; ++r) {
-        const Bytes one = streamRecord(first + static_cast<std::uint64_t>(r));
-        out.insert(out.end(), one.begin(), one.end());
-    }
-    return out;
-}
-
 int lineSpeed(int fd) {
     termios tio{};
     if (tcgetattr(fd, &tio) != 0) {
@@ -83,9 +74,10 @@ class StreamingPeer {
     }
 
     std::atomic<int> baud{0};  // answers only at this rate; 0: at any
-    // Twenty times the controller's fastest rate keeps the tests short; much faster, and the
-    // receive ring overflows and drops records, as it would for a controller gone mad.
-    std::atomic<int> periodUs{200};
+    // Four times the controller's fastest rate keeps the tests short. The receive ring then
+    // holds over three seconds of records, so a machine that stalls the program for a while
+    // loses none; much faster, and the ring overflows as it would for a controller gone mad.
+    std::atomic<int> periodUs{1000};
     std::atomic<std::int64_t> silentAfter{-1};  // the next stream goes quiet after this many
     std::atomic<int> noiseEvery{0};             // a noise burst of 3 bytes before every n-th record
     std::atomic<int> loseByteEvery{0};          // every n-th record loses its last byte
@@ -364,7 +356,7 @@ class AcquisitionActionsTest : public ::testing::Test {
     virtual DeviceSession::Options options() {
         DeviceSession::Options o;
         // A short retry pause; the reply time-out leaves room for a loaded machine.
-        o.timing = {500, 2000, 20, 4};
+        o.timing = {500, 5000, 20, 4};
         return o;
     }
 
@@ -518,7 +510,6 @@ TEST_F(AcquisitionActionsTest, TriggerModeStopsItselfAfterThePostTriggerCount) {
     s.sampleRateIndex = 1;  // 10 ms: N = 400, M = 359, blocks of 20
     s.triggerChannel = 6;   // binary channel 2
     s.binarySel[1] = 3;     // bit 3 of the status byte first rises at record 80
-    peer.periodUs = 500;
     engine().post(cmd::kTriggerAcquisition);
     ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
     ASSERT_TRUE(waitIdle());
@@ -599,13 +590,17 @@ TEST_F(AcquisitionActionsTest, StreamBytesInFrontOfPasAcknowledgeAreReadPast) {
 TEST_F(AcquisitionActionsTest, AControllerThatStreamsOnAfterPasIsRetried) {
     setStep(20);
     peer.periodUs = 4000;
-    peer.bytesBeforeAck(block(700, 40));  // far more than a controller has in its transmitter
+    peer.plainData = true;  // no data byte reads as an ACK
     engine().post(cmd::kStepAcquisition);
     ASSERT_TRUE(view.recording.waitFor(notify::kDisplayUpdate, 30s));
+    peer.drop(kPas, 1);  // not heard: the stream goes on
     requestAcquisitionStop(engine());
     ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
     EXPECT_EQ(retries(), 1);
     EXPECT_TRUE(traced("Action PAS '0x29' Step x244, Error:2 "));
+    const auto sent = peer.codes();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), kPas), 2);
+    EXPECT_FALSE(peer.streaming());
 }
 
 TEST_F(AcquisitionActionsTest, ARollingTriggerModeRecordingStopsThroughTheDrain) {
