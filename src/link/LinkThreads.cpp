@@ -118,6 +118,7 @@ bool LinkThreads::mainCtrlPass() {
                 link_.THREAD_STEP = StepStart;
                 return true;
             }
+            const std::uint32_t readBefore = link_.ring.readIndex();
             if (auto frame = GetReceivedFrame(link_, trace_)) {
                 auto& reply = link_.replyBuffer;
                 std::fill(reply.begin(), reply.end(), std::uint8_t{0});
@@ -136,7 +137,9 @@ bool LinkThreads::mainCtrlPass() {
                 link_.THREAD_STEP = StepStart;
                 return true;
             }
-            return false;
+            // Noise dropped in front of a stream record: look again at once rather than sleep
+            // until the receive thread brings more bytes (with a full ring it may bring none).
+            return link_.ring.readIndex() != readBefore;
         }
         default:
             link_.THREAD_STEP = StepStart;

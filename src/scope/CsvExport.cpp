@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <fstream>
 
+#include "data/FileIo.h"
 #include "data/Format.h"
 #include "scope/ScopeModel.h"
 
@@ -114,17 +114,9 @@ CsvWriteResult saveRecordingCsv(const std::filesystem::path& path, const ScopeSe
                                 const AcquisitionBuffers& samples, Strings& strings,
                                 int sampleCount) {
     const std::string text = recordingCsv(settings, samples, strings, sampleCount);
-    errno = 0;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        return {false, errno != 0 ? errno : EIO};
-    }
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file) {
-        return {false, errno != 0 ? errno : EIO};
-    }
-    return {true, 0};
+    // Written beside the target and renamed over it: a failure never leaves half a table.
+    const FileWriteResult written = replaceFileContents(path, text);
+    return {written.ok, written.ok ? 0 : (written.error != 0 ? written.error : EIO)};
 }
 
 }  // namespace kvt

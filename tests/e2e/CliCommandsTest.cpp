@@ -420,8 +420,17 @@ TEST_F(CliCommandsTest, TriggerRecordingEndsAfterTheTrigger) {
 }
 
 TEST_F(CliCommandsTest, StopEndsAStreamThatWasLeftRunning) {
-    // A step recording ends on the tool's side; the emulator streams on until PAS.
-    ASSERT_EQ(cli({"record", "--mode", "step", "--time", "4"}).exitCode, 0);
+    // A roll recording whose program was killed leaves the controller streaming until PAS.
+    {
+        CliProcess recorder({"--port", sim_->terminalPath(), "--workdir", work_.path(), "record",
+                             "--mode", "trigger", "--sample-ms", "10"},
+                            env_, work_.path());
+        ASSERT_TRUE(sim_->waitFor("count", [](const std::string& r) {
+            return r.find("streaming=yes") != std::string::npos;
+        }));
+        recorder.signal(SIGKILL);
+        recorder.wait(std::chrono::seconds(5));
+    }
     ASSERT_NE(sim_->command("count").find("streaming=yes"), std::string::npos);
     const CliRun run = cli({"stop"});
     ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -99,8 +99,17 @@ TEST_F(DevsimStreamTest, StepModeStreamsNumberedRecordsUntilPas) {
     EXPECT_EQ(sim.counter("records-sent"), static_cast<std::int64_t>(received));
 }
 
-TEST_F(DevsimStreamTest, KeepsStreamingWhenNobodyStopsIt) {
+TEST_F(DevsimStreamTest, AStepEndsByItselfAfterTheAcquisitionTime) {
+    EXPECT_EQ(port.exchange(DevsimPort::request(0x21, 4), 1), (Bytes{ACK}));  // ATS 4 s
     EXPECT_EQ(port.exchange(kSas, 1), (Bytes{ACK}));
+    ASSERT_TRUE(sim.waitFor(
+        "count", [](const std::string& r) { return r.find("streaming=no") != std::string::npos; },
+        milliseconds(10000)));
+    EXPECT_EQ(fieldOf(sim, "count", "records"), 1000);
+}
+
+TEST_F(DevsimStreamTest, KeepsStreamingWhenNobodyStopsIt) {
+    EXPECT_EQ(port.exchange(DevsimPort::request(0x28, 0), 1), (Bytes{ACK}));  // TAS
     ASSERT_TRUE(sim.waitFor(
         "count", [](const std::string& r) { return Devsim::field(r, "records") >= 100; }));
     EXPECT_NE(sim.command("count").find("streaming=yes"), std::string::npos);

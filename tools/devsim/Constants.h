@@ -26,6 +26,10 @@ inline constexpr std::chrono::milliseconds kRequestGapLimit{100};
 // Step and Ramp Mode always stream at 4 ms; Trigger Mode at the period PRS set (in ms).
 inline constexpr std::chrono::milliseconds kStepRampPeriod{4};
 inline constexpr std::uint8_t kDefaultTriggerPeriodMs = 4;
+// ATR reads back the acquisition time that ATS (its write code) set, in seconds; a step or
+// ramp stream lasts that long. Without one, the stream runs for the longest time, 20 s.
+inline constexpr std::uint8_t kAcqTimeReadCode = 0x22;
+inline constexpr std::uint8_t kLongestAcqTime = 20;
 
 // Bytes the emulator holds back for a terminal whose buffer is full. A controller's UART never
 // waits for the PC: stream records beyond this are lost, as on a line that nobody reads.

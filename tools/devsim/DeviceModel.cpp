@@ -36,6 +36,12 @@ Answer refuse(std::vector<std::uint8_t> reply, std::string note) {
     return answer;
 }
 
+// Records of a step or ramp stream of acqTime seconds at 4 ms.
+std::uint64_t stepRampRecords(std::uint8_t acqTime) {
+    const std::uint64_t seconds = acqTime != 0 ? acqTime : kLongestAcqTime;
+    return seconds * 1000 / static_cast<std::uint64_t>(kStepRampPeriod.count());
+}
+
 std::string formatted(const char* format, unsigned value) {
     char text[96];
     std::snprintf(text, sizeof text, format, value);
@@ -134,6 +140,12 @@ Answer DeviceModel::handle(const RequestKind& kind, std::span<const std::uint8_t
                 kind.action == Action::StreamStepRamp
                     ? std::chrono::microseconds(kStepRampPeriod)
                     : std::chrono::microseconds(std::chrono::milliseconds(triggerPeriodMs_));
+            if (kind.action == Action::StreamStepRamp) {
+                // A step or ramp lasts the acquisition time that ATS set; the controller then
+                // ends the stream by itself (the PC sends no PAS after it). A roll or trigger
+                // stream runs until PAS.
+                answer.streamRecords = stepRampRecords(registers_[kAcqTimeReadCode]);
+            }
             return answer;
         }
         case Action::StreamStop: {

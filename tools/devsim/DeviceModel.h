@@ -21,6 +21,8 @@ struct Answer {
     bool dataReply = false;           // STX ... BCC (an acknowledge carries no checksum)
     StreamChange stream = StreamChange::None;
     std::chrono::microseconds streamPeriod{};
+    // Records the stream sends before it ends by itself; 0: until PAS.
+    std::uint64_t streamRecords = 0;
     std::string note;  // what happened, for the request log
 };
 

@@ -250,9 +250,10 @@ void Emulator::handleRequest(std::span<const std::uint8_t> frame) {
     }
     const StreamChange change = answer.stream;
     const auto period = answer.streamPeriod;
+    const std::uint64_t records = answer.streamRecords;
     sendReply(*kind, std::move(answer));
     if (change == StreamChange::Start) {
-        startStream(period, mnemonic);
+        startStream(period, records, mnemonic);
     }
 }
 
@@ -285,11 +286,13 @@ void Emulator::sendReply(const RequestKind& kind, Answer answer) {
     line_.enqueue(answer.reply, now_);
 }
 
-void Emulator::startStream(std::chrono::microseconds period, const char* by) {
+void Emulator::startStream(std::chrono::microseconds period, std::uint64_t records,
+                           const char* by) {
     const bool restart = streamer_.active();
-    streamer_.start(now_, period);
+    streamer_.start(now_, period, records);
     streamSent_ = 0;
     streamLost_ = 0;
+    streamEndLogged_ = false;
     ++counters_.streams;
     log_.event(now_, std::string(restart ? "stream restarted by " : "stream started by ") + by +
                          ", period " + std::to_string(period.count()) + " us");
@@ -323,6 +326,11 @@ void Emulator::sendDueRecords(Clock::time_point now) {
         line_.enqueue(record, now);
         ++streamSent_;
         ++counters_.recordsSent;
+    }
+    if (streamer_.finished() && !streamer_.active() && !streamEndLogged_) {
+        streamEndLogged_ = true;
+        log_.event(now, "stream ended by itself after " + std::to_string(streamer_.records()) +
+                            " records (" + std::to_string(streamLost_) + " lost)");
     }
 }
 

@@ -61,7 +61,7 @@ class Emulator {
     void onParsed(RequestParser::Kind kind, std::span<const std::uint8_t> bytes);
     void handleRequest(std::span<const std::uint8_t> frame);
     void sendReply(const RequestKind& kind, Answer answer);
-    void startStream(std::chrono::microseconds period, const char* by);
+    void startStream(std::chrono::microseconds period, std::uint64_t records, const char* by);
     void stopStream(const char* by);
     void sendDueRecords(Clock::time_point now);
     void readTerminal();
@@ -84,6 +84,7 @@ class Emulator {
     bool quit_ = false;
     std::uint64_t streamSent_ = 0;
     std::uint64_t streamLost_ = 0;
+    bool streamEndLogged_ = false;
 };
 
 }  // namespace kvt::devsim

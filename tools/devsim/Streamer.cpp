@@ -2,11 +2,12 @@
 
 namespace kvt::devsim {
 
-void Streamer::start(Clock::time_point now, std::chrono::microseconds period) {
+void Streamer::start(Clock::time_point now, std::chrono::microseconds period, std::uint64_t limit) {
     active_ = true;
     start_ = now;
     period_ = period;
     next_ = 0;
+    limit_ = limit;
 }
 
 std::optional<std::uint64_t> Streamer::due(Clock::time_point now) const {

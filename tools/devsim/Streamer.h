@@ -13,13 +13,21 @@ namespace kvt::devsim {
 // the process wakes up (a late wake-up sends the overdue records at once).
 class Streamer {
   public:
-    void start(Clock::time_point now, std::chrono::microseconds period);
+    // limit: records after which the stream ends by itself; 0 for none.
+    void start(Clock::time_point now, std::chrono::microseconds period, std::uint64_t limit = 0);
     void stop() { active_ = false; }
     bool active() const { return active_; }
 
     // Number of the next record if it is due at `now`; the caller sends it and calls advance().
     std::optional<std::uint64_t> due(Clock::time_point now) const;
-    void advance() { ++next_; }
+    void advance() {
+        ++next_;
+        if (limit_ != 0 && next_ >= limit_) {
+            active_ = false;
+        }
+    }
+    // True once a stream with a limit has sent all its records.
+    bool finished() const { return limit_ != 0 && next_ >= limit_; }
     std::optional<Clock::time_point> nextDue() const;
 
     // Records of the current (or last) stream so far, and its period.
@@ -35,6 +43,7 @@ class Streamer {
     Clock::time_point start_{};
     std::chrono::microseconds period_{};
     std::uint64_t next_ = 0;
+    std::uint64_t limit_ = 0;
 };
 
 }  // namespace kvt::devsim
