@@ -99,12 +99,19 @@ ParameterRecord representableSet() {
     return p;
 }
 
+// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
+constexpr LinkTiming kPatient{2000, 2000, 20, 4};
+// A short reply time-out for the cases that provoke time-outs.
+constexpr LinkTiming kQuickTimeOut{2000, 300, 20, 4};
+
 class EngineActionsTest : public ::testing::Test {
   protected:
+    virtual LinkTiming timing() const { return kPatient; }
+
     void SetUp() override {
         ASSERT_TRUE(sim.started()) << sim.startError();
         DeviceSession::Options options;
-        options.timing = LinkTiming{500, 300, 20, 4};  // short reply time-out and retry pause
+        options.timing = timing();
         session = std::make_unique<DeviceSession>(*records, trace, notifier, strings, options);
         session->port().setDeviceOverride(sim.terminalPath());
         session->start();
@@ -245,7 +252,12 @@ TEST_F(EngineActionsTest, WriteThenReadRoundTripsAParameterSet) {
     EXPECT_EQ(actionRequests().size(), 82u);
 }
 
-TEST_F(EngineActionsTest, ThreeLostRequestsAndACleanRunCompleteTheRead) {
+class EngineActionsTimeOutTest : public EngineActionsTest {
+  protected:
+    LinkTiming timing() const override { return kQuickTimeOut; }
+};
+
+TEST_F(EngineActionsTimeOutTest, ThreeLostRequestsAndACleanRunCompleteTheRead) {
     sim.command("drop 3");
     ASSERT_TRUE(run(cmd::kReadParameter, notify::kParametersRead));
     EXPECT_TRUE(trace.contains("Retry 3 "));
@@ -264,7 +276,7 @@ TEST_F(EngineActionsTest, TheFourthBadReplyEndsTheReadWithNotification6) {
     EXPECT_FALSE(records->params.deviceValid());
 }
 
-TEST_F(EngineActionsTest, TheFourthLostRequestEndsTheWriteWithNotification4) {
+TEST_F(EngineActionsTimeOutTest, TheFourthLostRequestEndsTheWriteWithNotification4) {
     sim.command("drop 4");
     ASSERT_TRUE(run(cmd::kWriteParameter, notify::kTimeout));
     EXPECT_TRUE(waitIdle());

@@ -127,6 +127,8 @@ struct CalibrationController {
     }
 };
 
+// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
+constexpr LinkTiming kPatient{2000, 2000, 20, 4};
 class CalibrationActionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -145,7 +147,7 @@ class CalibrationActionsTest : public ::testing::Test {
     CalibrationRecord& cal() { return h.records().calibration; }
 
     CalibrationController controller;
-    EngineHarness h;
+    EngineHarness h{EngineHarness::Config{kPatient}};
 };
 
 TEST_F(CalibrationActionsTest, StartSendsModeAndTemperatureAndReadsTheTemperatureBack) {
@@ -363,6 +365,7 @@ TEST_F(CalibrationActionsTest, WriteThenReadMatrixRoundTrips) {
 // count of status replies instead.
 TEST(CalibrationTestMode, ProgressIsTheEnginesCountOfStatusReplies) {
     EngineHarness::Config config;
+    config.timing = kPatient;
     config.testMode = 1;
     EngineHarness h(config);
     h.start();

@@ -415,8 +415,16 @@ const std::vector<Bytes> kKnownSetFrames = {
     frame(0x8e, 3),    frame(0x76, 0xE8), frame(0x78, 0x03), frame(0x15, 6),   frame(0x3e, 7),
 };
 
+// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
+constexpr LinkTiming kPatient{2000, 2000, 20, 4};
+// A short reply time-out for the cases that provoke time-outs.
+constexpr LinkTiming kQuickTimeOut{2000, 300, 20, 4};
+
 class ParameterActionsTest : public ::testing::Test {
   protected:
+    explicit ParameterActionsTest(LinkTiming timing = kPatient)
+        : h(EngineHarness::Config{timing}) {}
+
     void SetUp() override {
         controller.reg[0x23] = 23;  // firmware, for the baud-rate test
         h.setScript([this](const Bytes& req) { return controller.answer(req); });
@@ -553,7 +561,12 @@ TEST_F(ParameterActionsTest, ForwardValuesReachTheDeviceSetOnlyWithTheController
     EXPECT_FLOAT_EQ(h.records().params.deviceSet.FORWARD_GAIN, 1.5f);
 }
 
-TEST_F(ParameterActionsTest, ThreeFailuresAndACleanRunCompleteTheRead) {
+class ParameterTimeOutTest : public ParameterActionsTest {
+  protected:
+    ParameterTimeOutTest() : ParameterActionsTest(kQuickTimeOut) {}
+};
+
+TEST_F(ParameterTimeOutTest, ThreeFailuresAndACleanRunCompleteTheRead) {
     connect();
     controller.faultCode = 0x49;  // ASR, the 25th read
     controller.corrupt = 2;
@@ -599,7 +612,7 @@ TEST_F(ParameterActionsTest, TheFourthFailureAnywhereEndsTheRead) {
     EXPECT_EQ(h.engine().commandWord(), 0u);
 }
 
-TEST_F(ParameterActionsTest, TimeOutsEndTheWriteWithNotification4AndNameTheRequest) {
+TEST_F(ParameterTimeOutTest, TimeOutsEndTheWriteWithNotification4AndNameTheRequest) {
     connect();
     controller.faultCode = 0x05;  // TDS
     controller.drop = 4;

@@ -49,6 +49,8 @@ struct Controller {
     }
 };
 
+// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
+constexpr LinkTiming kPatient{2000, 2000, 20, 4};
 class SetpointActionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -92,7 +94,7 @@ class SetpointActionsTest : public ::testing::Test {
     }
 
     Controller controller;
-    EngineHarness h;
+    EngineHarness h{EngineHarness::Config{kPatient}};
 };
 
 TEST_F(SetpointActionsTest, FiftyPercentGoesAsSerialSetpointByte100) {
