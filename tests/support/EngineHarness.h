@@ -23,7 +23,8 @@ class EngineHarness {
     using Script = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>&)>;
 
     struct Config {
-        LinkTiming timing{500, 300, 20, 4};  // short reply time-out and retry pause
+        // Short reply time-out and retry pause, yet long enough for a loaded machine (sanitizers).
+        LinkTiming timing{500, 1000, 20, 4};
         std::uint32_t testMode = 0;
         bool manualTime = false;
     };

@@ -262,7 +262,7 @@ TEST_F(ActionEngineTest, ClearingTheCommandWordAbandonsTheExchangeAtOnce) {
     ASSERT_TRUE(h.waitIdle(1s));
     EXPECT_EQ(h.session().link().SEND_STATE.load(), SendIdle);
     EXPECT_EQ(h.session().link().RECEIVE_STATE.load(), ReceiveIdle);
-    std::this_thread::sleep_for(400ms);  // longer than the reply time-out
+    std::this_thread::sleep_for(1100ms);  // longer than the reply time-out
     EXPECT_TRUE(h.notifier().codes().empty());
     EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 0);
 }
