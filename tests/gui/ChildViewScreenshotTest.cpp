@@ -1,26 +1,16 @@
-#include <QDir>
 #include <QImage>
 #include <QPixmap>
 #include <filesystem>
 
 #include "ChildViewFixture.h"
+#include "GuiTestSupport.h"
 
 namespace kvt::test {
 namespace {
 
-// Pictures of the view for the documentation: KVT_SCREENSHOT_DIR=<repo>/docs refreshes the
-// committed ones; otherwise they go to the build folder.
-QString screenshotDir() {
-    const QByteArray dir = qgetenv("KVT_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        return QString::fromLocal8Bit(dir);
-    }
-    return QStringLiteral(KVT_BINARY_DIR "/screenshots");
-}
-
+// Pictures of the view for the documentation.
 QString save(QWidget& view, const char* name) {
-    const QString dir = screenshotDir();
-    QDir().mkpath(dir);
+    const QString dir = screenshotFolder();
     const QString path = dir + QLatin1Char('/') + QLatin1String(name);
     const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_TRUE(shot.save(path, "PNG", 9));

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
 
+#include "GuiTestSupport.h"
 #include "app/DebugDialog.h"
 #include "data/StringTable.h"
 
@@ -113,10 +113,7 @@ TEST_F(DebugDialogTest, Screenshot) {
     set(6, 0x250);
     auto d = open();
     d->show();
-    const QByteArray folder = qgetenv("KVT_SCREENSHOT_DIR");
-    const QString dir = folder.isEmpty() ? QStringLiteral(KVT_BINARY_DIR "/screenshots")
-                                         : QString::fromLocal8Bit(folder);
-    QDir().mkpath(dir);
+    const QString dir = test::screenshotFolder();
     const QImage shot = d->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-debug.png")));

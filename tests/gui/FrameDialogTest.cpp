@@ -2,14 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFocusEvent>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "GuiTestSupport.h"
 #include "app/DebugDialog.h"
 #include "app/MainFrame.h"
 #include "app/ProjectInfoDialog.h"
@@ -17,38 +14,13 @@
 #include "engine/CommandWord.h"
 #include "scope/view/ChildView.h"
 #include "scope/view/ScopeSetupDialog.h"
-#include "support/Pty.h"
 
 namespace kvt {
 namespace {
 
 namespace fs = std::filesystem;
-
-class FrameDialogBoxes final : public MessageBoxes {
-  public:
-    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
-        shown.push_back(request);
-        if (answers.empty()) {
-            return request.defaultButton;
-        }
-        const BoxResult answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    int count(const std::string& text) const {
-        return static_cast<int>(std::count_if(shown.begin(), shown.end(),
-                                              [&](const auto& b) { return b.text == text; }));
-    }
-    std::vector<MessageBoxRequest> shown;
-    std::deque<BoxResult> answers;
-};
-
-class FrameDialogPrompts final : public ProjectPrompts {
-  public:
-    void warn(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    FileChoice chooseFile(const FileDialog&) override { return {Choice::Cancelled, {}}; }
-};
+using test::leave;
+using test::readText;
 
 // Acts on the dialog of type T once the frame runs it modally.
 template <typename T>
@@ -72,48 +44,14 @@ class WhenModal {
     QTimer timer_;
 };
 
-void leave(QWidget* widget) {
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(widget, &out);
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class FrameDialogTest : public ::testing::Test {
+class FrameDialogTest : public test::FrameFixture {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kvt-frame-dialogs-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        previous = fs::current_path();
-        fs::current_path(dir);
-    }
-
-    void TearDown() override {
-        frame.reset();
-        fs::current_path(previous);
-        fs::remove_all(dir);
-    }
+    FrameDialogTest() : FrameFixture("kvt-frame-dialogs-") {}
 
     CMainFrame& start() {
-        CMainFrame::Environment env{strings, boxes};
-        env.workingDirectory = dir.string();
-        env.prompts = &prompts;
-        env.timing = LinkTiming{500, 400, 20, 4};
-        env.deviceOverride = pty.slavePath();
-        frame = std::make_unique<CMainFrame>(std::move(env));
-        EXPECT_TRUE(frame->create());
-        frame->resize(1280, 1000);
-        frame->show();
+        CMainFrame& f = openFrame(frameEnvironment());
         boxes.shown.clear();
-        return *frame;
+        return f;
     }
 
     // Zooms the view into part of the recording by a drag, as the user would.
@@ -129,14 +67,6 @@ class FrameDialogTest : public ::testing::Test {
         QTest::mouseMove(&view, at(600, 300));
         QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, at(710, 550));
     }
-
-    fs::path dir;
-    fs::path previous;
-    StringTable strings;
-    FrameDialogBoxes boxes;
-    FrameDialogPrompts prompts;
-    test::Pty pty;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(FrameDialogTest, ScopeSetupOkWithAChangeClearsTheSamplesZoomsBackAndMarksTheProject) {

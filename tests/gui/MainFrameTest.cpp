@@ -2,110 +2,34 @@
 
 #include <QAction>
 #include <QTest>
-#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "GuiTestSupport.h"
 #include "app/MainFrame.h"
 #include "scope/view/ChildView.h"
-#include "support/Pty.h"
 
 namespace kvt {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::readText;
 
-// Answers every message box from a script (or with its default button) and keeps them all.
-class ScriptedBoxes final : public MessageBoxes {
-  public:
-    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
-        shown.push_back(request);
-        if (!answers.empty()) {
-            const BoxResult answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return request.defaultButton;
-    }
-    int count(const std::string& text) const {
-        return static_cast<int>(std::count_if(shown.begin(), shown.end(),
-                                              [&](const auto& b) { return b.text == text; }));
-    }
-
-    std::vector<MessageBoxRequest> shown;
-    std::deque<BoxResult> answers;
-};
-
-class FramePrompts final : public ProjectPrompts {
-  public:
-    void warn(const std::string& text, const std::string&) override { warnings.push_back(text); }
-    bool askYesNo(const std::string&, const std::string&) override { return yes; }
-    FileChoice chooseFile(const FileDialog&) override {
-        if (file.empty()) {
-            return {Choice::Cancelled, {}};
-        }
-        return {Choice::Ok, file};
-    }
-
-    std::vector<std::string> warnings;
-    bool yes = false;
-    std::string file;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public test::FrameFixture {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kvt-frame-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        previous = fs::current_path();
-        fs::current_path(dir);
-    }
-
-    void TearDown() override {
-        frame.reset();
-        fs::current_path(previous);
-        fs::remove_all(dir);
-    }
+    MainFrameTest() : FrameFixture("kvt-frame-") {}
 
     CMainFrame& start(StartupSwitches switches = {}) {
-        CMainFrame::Environment env{strings, boxes};
+        CMainFrame::Environment env = frameEnvironment();
         env.switches = switches;
-        env.workingDirectory = dir.string();
         env.buildStamp = "20261206 120000";
-        env.prompts = &prompts;
-        env.timing = LinkTiming{500, 400, 20, 4};
-        env.deviceOverride = pty.slavePath();
-        frame = std::make_unique<CMainFrame>(std::move(env));
-        EXPECT_TRUE(frame->create());
-        frame->resize(1280, 1000);
-        frame->show();
-        return *frame;
+        return openFrame(std::move(env));
     }
 
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = 20s) {
         return QTest::qWaitFor(condition, static_cast<int>(timeout.count()));
     }
-
-    fs::path dir;
-    fs::path previous;
-    StringTable strings;
-    ScriptedBoxes boxes;
-    FramePrompts prompts;
-    test::Pty pty;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(MainFrameTest, AFreshStartShowsTheDefaultProjectAndWritesItsFiles) {
@@ -119,8 +43,8 @@ TEST_F(MainFrameTest, AFreshStartShowsTheDefaultProjectAndWritesItsFiles) {
     EXPECT_EQ(f.fileStatusBar()->paneText(0).toStdString(), "File: UNKNOWN.KVT");
     EXPECT_EQ(f.projectStatusBar()->paneText(1).toStdString(), "Setpoint: --");
     EXPECT_EQ(f.fileStatusBar()->paneText(1).toStdString(), "Parameter Set: --");
-    EXPECT_NE(readFile(dir / "KVT_com.ini").find("PORT=COM1"), std::string::npos);
-    EXPECT_NE(readFile(dir / "KVT_para.ini").find("VALUE_PROPORTIONAL_GAIN=1.0"),
+    EXPECT_NE(readText(dir / "KVT_com.ini").find("PORT=COM1"), std::string::npos);
+    EXPECT_NE(readText(dir / "KVT_para.ini").find("VALUE_PROPORTIONAL_GAIN=1.0"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "debug.txt")) << "no trace without -LOG";
     EXPECT_TRUE(waitFor([&] {
@@ -141,7 +65,7 @@ TEST_F(MainFrameTest, TestModeAndTheLogSwitchShowInTheTitleAndTheTrace) {
     CMainFrame& f = start(switches);
     EXPECT_EQ(f.windowTitle().toStdString(), "KVT TESTMODE  -  [ UNKNOWN.KVT ]");
     EXPECT_NE(f.action(command::kCalibration), nullptr);
-    const std::string trace = readFile(dir / "debug.txt");
+    const std::string trace = readText(dir / "debug.txt");
     EXPECT_EQ(trace.rfind("KVT  'Release 0.05' DEBUG-File ", 0), 0u);
     EXPECT_NE(trace.find("\r\n uTestMode Flag: 1 \r\n"), std::string::npos);
 }
@@ -212,7 +136,7 @@ TEST_F(MainFrameTest, AStopWithNothingRunningIsAHardStop) {
     f.stopAcquisition();
     EXPECT_NE(f.commandWord() & cmd::kHardStopAcquisition, 0u);
     ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
-    EXPECT_NE(readFile(dir / "debug.txt").find(" Acquisition hard stopped"), std::string::npos);
+    EXPECT_NE(readText(dir / "debug.txt").find(" Acquisition hard stopped"), std::string::npos);
 }
 
 TEST_F(MainFrameTest, NotificationsGoWhereTheirRouteSays) {

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QFocusEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <cstring>
-#include <deque>
 
+#include "GuiTestSupport.h"
 #include "app/ProjectInfoDialog.h"
 #include "data/ProjectFile.h"
 #include "data/StringTable.h"
@@ -17,36 +14,7 @@
 namespace kvt {
 namespace {
 
-// Answers the dialog's message boxes from a script and keeps them.
-class InfoBoxes final : public MessageBoxes {
-  public:
-    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
-        shown.push_back(request);
-        if (answers.empty()) {
-            return request.defaultButton;
-        }
-        const BoxResult answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<MessageBoxRequest> shown;
-    std::deque<BoxResult> answers;
-};
-
-// The program's texts as a language library would give them: marked, so a test sees which
-// captions went through the lookup.
-class InfoLibraryStrings final : public Strings {
-  public:
-    std::string text(int id) override { return "<" + table.builtin(id) + ">"; }
-    std::string builtin(int id) override { return table.builtin(id); }
-    bool libraryLoaded() const override { return true; }
-    StringTable table;
-};
-
-void leave(QWidget* widget) {
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(widget, &out);
-}
+using test::leave;
 
 class ProjectInfoDialogTest : public ::testing::Test {
   protected:
@@ -71,7 +39,7 @@ class ProjectInfoDialogTest : public ::testing::Test {
     static QString textOf(CProjectInfoDlg& d, int id) { return d.edit(id)->text(); }
 
     StringTable strings;
-    InfoBoxes boxes;
+    test::ScriptedBoxes boxes;
     ProjectInfo info{};
 };
 
@@ -104,7 +72,7 @@ TEST_F(ProjectInfoDialogTest, NewModeUnlocksTheFileName) {
 }
 
 TEST_F(ProjectInfoDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
-    InfoLibraryStrings library;
+    test::MarkedLibraryStrings library;
     auto fresh = open(true, &library);
     EXPECT_EQ(fresh->windowTitle(), "<New Project>");
     auto normal = open(false, &library);
@@ -297,10 +265,7 @@ TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {
 TEST_F(ProjectInfoDialogTest, Screenshot) {
     auto d = open(true);
     d->show();
-    const QByteArray folder = qgetenv("KVT_SCREENSHOT_DIR");
-    const QString dir = folder.isEmpty() ? QStringLiteral(KVT_BINARY_DIR "/screenshots")
-                                         : QString::fromLocal8Bit(folder);
-    QDir().mkpath(dir);
+    const QString dir = test::screenshotFolder();
     const QImage shot = d->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-project-info.png")));

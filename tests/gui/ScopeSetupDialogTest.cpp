@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <cstring>
-#include <deque>
 
+#include "GuiTestSupport.h"
 #include "data/StringTable.h"
 #include "scope/ScopeModel.h"
 #include "scope/view/ScopeSetupDialog.h"
@@ -18,35 +15,8 @@
 namespace kvt {
 namespace {
 
+using test::leave;
 using D = CScopeSetupDlg;
-
-class SetupBoxes final : public MessageBoxes {
-  public:
-    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
-        shown.push_back(request);
-        if (answers.empty()) {
-            return request.defaultButton;
-        }
-        const BoxResult answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<MessageBoxRequest> shown;
-    std::deque<BoxResult> answers;
-};
-
-class SetupLibraryStrings final : public Strings {
-  public:
-    std::string text(int id) override { return "<" + table.builtin(id) + ">"; }
-    std::string builtin(int id) override { return table.builtin(id); }
-    bool libraryLoaded() const override { return true; }
-    StringTable table;
-};
-
-void leave(QWidget* widget) {
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(widget, &out);
-}
 
 class ScopeSetupDialogTest : public ::testing::Test {
   protected:
@@ -68,7 +38,7 @@ class ScopeSetupDialogTest : public ::testing::Test {
     static bool enabled(D& d, int id) { return d.control<QWidget>(id)->isEnabled(); }
 
     StringTable strings;
-    SetupBoxes boxes;
+    test::ScriptedBoxes boxes;
     ScopeSettings settings{};
     ParameterRecord current{};
     std::uint32_t commandWord = 0;
@@ -412,7 +382,7 @@ TEST_F(ScopeSetupDialogTest, CancelWithoutAChangeClosesAtOnce) {
 }
 
 TEST_F(ScopeSetupDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
-    SetupLibraryStrings library;
+    test::MarkedLibraryStrings library;
     auto d = open(&library);
     EXPECT_EQ(d->windowTitle(), "<Scope Setup>");
     EXPECT_EQ(radio(*d, D::kStepMode)->text(), "<Step Mode>");
@@ -429,10 +399,7 @@ TEST_F(ScopeSetupDialogTest, Screenshot) {
     settings.triggerChannel = 1;
     auto d = open();
     d->show();
-    const QByteArray folder = qgetenv("KVT_SCREENSHOT_DIR");
-    const QString dir = folder.isEmpty() ? QStringLiteral(KVT_BINARY_DIR "/screenshots")
-                                         : QString::fromLocal8Bit(folder);
-    QDir().mkpath(dir);
+    const QString dir = test::screenshotFolder();
     const QImage shot = d->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-scope-setup.png")));

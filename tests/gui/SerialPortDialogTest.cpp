@@ -1,42 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDir>
 #include <QGroupBox>
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <deque>
 
+#include "GuiTestSupport.h"
 #include "app/SerialPortDialog.h"
 #include "data/StringTable.h"
 
 namespace kvt {
 namespace {
-
-class PortBoxes final : public MessageBoxes {
-  public:
-    BoxResult show(const MessageBoxRequest& request, QWidget*) override {
-        shown.push_back(request);
-        if (answers.empty()) {
-            return request.defaultButton;
-        }
-        const BoxResult answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<MessageBoxRequest> shown;
-    std::deque<BoxResult> answers;
-};
-
-class PortLibraryStrings final : public Strings {
-  public:
-    std::string text(int id) override { return "<" + table.builtin(id) + ">"; }
-    std::string builtin(int id) override { return table.builtin(id); }
-    bool libraryLoaded() const override { return true; }
-    StringTable table;
-};
 
 class SerialPortDialogTest : public ::testing::Test {
   protected:
@@ -51,7 +27,7 @@ class SerialPortDialogTest : public ::testing::Test {
     }
 
     StringTable strings;
-    PortBoxes boxes;
+    test::ScriptedBoxes boxes;
     PortSettings port;
     DevicePaths devices{};
     std::uint32_t commandWord = 0;
@@ -212,7 +188,7 @@ TEST_F(SerialPortDialogTest, CancelAfterChangingAPathAsks) {
 }
 
 TEST_F(SerialPortDialogTest, WithTheLanguageLibraryTheCaptionsAreLookedUp) {
-    PortLibraryStrings library;
+    test::MarkedLibraryStrings library;
     auto d = open(&library);
     EXPECT_EQ(d->windowTitle(), "<Serial Port>");
     EXPECT_EQ(d->control<QGroupBox>(CSerialPortDlg::kPortGroup)->title(), "<Com Port>");
@@ -228,10 +204,7 @@ TEST_F(SerialPortDialogTest, Screenshot) {
     devices[2] = "/dev/serial/by-id/usb-Acme_Lines_USB_Serial_232-if00-port0";
     auto d = open();
     d->show();
-    const QByteArray folder = qgetenv("KVT_SCREENSHOT_DIR");
-    const QString dir = folder.isEmpty() ? QStringLiteral(KVT_BINARY_DIR "/screenshots")
-                                         : QString::fromLocal8Bit(folder);
-    QDir().mkpath(dir);
+    const QString dir = test::screenshotFolder();
     const QImage shot = d->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-serial-port.png")));
