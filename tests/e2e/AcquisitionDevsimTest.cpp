@@ -7,7 +7,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "../../tools/devsim/StreamSignal.h"
 #include "engine/AcquisitionCommands.h"
@@ -15,6 +14,7 @@
 #include "link/Frame.h"
 #include "scope/ScopeModel.h"
 #include "support/Devsim.h"
+#include "support/EngineTestSupport.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingTrace.h"
 
@@ -24,26 +24,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using devsim::streamRecordAt;
 using namespace std::chrono_literals;
-
-// The scope view as far as the engine sees it: every display update is painted at once.
-class PaintingView final : public Notifier {
-  public:
-    explicit PaintingView(AcquisitionFlags& flags) : flags_(flags) {}
-    void send(int code, std::intptr_t value, const AbandonCheck& abandon) override {
-        if (code == notify::kDisplayUpdate) {
-            flags_.displayUpdatePending = 0;
-        }
-        recording.send(code, value, abandon);
-    }
-    void post(int code, std::intptr_t value) override { recording.post(code, value); }
-    BoxResult messageBox(const MessageBoxRequest& request, const AbandonCheck& abandon) override {
-        return recording.messageBox(request, abandon);
-    }
-    test::RecordingNotifier recording;
-
-  private:
-    AcquisitionFlags& flags_;
-};
 
 class AcquisitionDevsimTest : public ::testing::Test {
   protected:
@@ -68,10 +48,7 @@ class AcquisitionDevsimTest : public ::testing::Test {
         }
         if (HasFailure()) {
             // What the engine and the emulator did last, to tell a slow machine from a fault.
-            const auto lines = trace.lines();
-            for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i) {
-                std::printf("trace %d %.200s\n", lines[i].kind, lines[i].text.c_str());
-            }
+            test::printTraceTail(trace, 40);
             const auto log = sim.logText();
             for (std::size_t i = log.size() > 20 ? log.size() - 20 : 0; i < log.size(); ++i) {
                 std::printf("devsim %s\n", log[i].c_str());
@@ -92,16 +69,7 @@ class AcquisitionDevsimTest : public ::testing::Test {
         }
         return false;
     }
-    bool waitIdle() {
-        const auto deadline = Clock::now() + 30s;
-        while (engine().commandWord() != 0 || engine().step() != 0) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
+    bool waitIdle() { return test::waitEngineIdle(engine(), 30s); }
     bool streaming() { return sim.command("count").find("streaming=yes") != std::string::npos; }
     bool streamStops() {
         return sim.waitFor(
@@ -117,13 +85,7 @@ class AcquisitionDevsimTest : public ::testing::Test {
         }
         return out;
     }
-    int retries() const {
-        int n = 0;
-        for (const auto& text : trace.texts()) {
-            n += text.rfind("Retry ", 0) == 0 ? 1 : 0;
-        }
-        return n;
-    }
+    int retries() const { return trace.countStartingWith("Retry "); }
 
     // Indices end - run .. end - 1 hold the records newest - run + 1 .. newest.
     bool endsWithRecords(std::uint64_t newest, int end, int run) {
@@ -159,7 +121,7 @@ class AcquisitionDevsimTest : public ::testing::Test {
     std::int32_t replyTimeoutMs_;
     std::unique_ptr<Records> records = std::make_unique<Records>();
     test::RecordingTrace trace;
-    PaintingView view{records->acquisition};
+    test::PaintingView view{records->acquisition};
     test::EngineStrings strings;
     std::unique_ptr<DeviceSession> session;
 };

@@ -12,19 +12,12 @@
 
 #include "link/Frame.h"
 #include "support/Devsim.h"
+#include "support/EngineTestSupport.h"
 
 namespace kvt::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes dataReply(const Bytes& data) {
-    Bytes reply(data.size() + 2);
-    reply.front() = STX;
-    std::copy(data.begin(), data.end(), reply.begin() + 1);
-    reply.back() = ComputeBcc(data);
-    return reply;
-}
 
 const Bytes kAck{ACK};
 const Bytes kNak{NAK};

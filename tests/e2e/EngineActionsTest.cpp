@@ -14,6 +14,7 @@
 #include "engine/DeviceSession.h"
 #include "link/Frame.h"
 #include "support/Devsim.h"
+#include "support/EngineTestSupport.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingTrace.h"
 
@@ -22,10 +23,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::Devsim;
-
-Bytes frame(std::uint8_t code, std::uint8_t value) {
-    return {STX, code, value, static_cast<std::uint8_t>(code + value)};
-}
+using test::frame;
+using test::kPatient;
+using test::kQuickTimeOut;
 
 // A parameter set whose every value the line carries exactly.
 ParameterRecord representableSet() {
@@ -98,11 +98,6 @@ ParameterRecord representableSet() {
     p.RANGE_SENSOR = 2500;
     return p;
 }
-
-// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
-constexpr LinkTiming kPatient{2000, 2000, 20, 4};
-// A short reply time-out for the cases that provoke time-outs.
-constexpr LinkTiming kQuickTimeOut{2000, 300, 20, 4};
 
 class EngineActionsTest : public ::testing::Test {
   protected:

@@ -42,14 +42,26 @@ std::vector<std::vector<std::uint8_t>> EngineHarness::requests() const {
     return requests_;
 }
 
+std::vector<std::vector<std::uint8_t>> EngineHarness::actionRequests() const {
+    std::vector<std::vector<std::uint8_t>> all = requests();
+    if (!all.empty() && all.front()[1] == 0x23) {
+        all.erase(all.begin());
+    }
+    return all;
+}
+
 bool EngineHarness::run(std::uint32_t bits, int code) {
     engine().post(bits);
     return notifier_.waitFor(code);
 }
 
 bool EngineHarness::waitIdle(std::chrono::milliseconds timeout) {
+    return waitEngineIdle(engine(), timeout);
+}
+
+bool waitEngineIdle(ActionEngine& engine, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (engine().commandWord() != 0 || engine().step() != 0) {
+    while (engine.commandWord() != 0 || engine.step() != 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }

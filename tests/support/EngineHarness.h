@@ -48,6 +48,8 @@ class EngineHarness {
 
     // The requests the controller received, in order.
     std::vector<std::vector<std::uint8_t>> requests() const;
+    // The same without the baud-rate test's version request in front.
+    std::vector<std::vector<std::uint8_t>> actionRequests() const;
     // Runs the action bits and waits for a notification code.
     bool run(std::uint32_t bits, int code);
     // Waits until the command word is 0 and the engine is at its dispatcher.
@@ -72,5 +74,8 @@ class EngineHarness {
 
 // Length of a request frame by its command code (the matrix row write is the long one).
 std::size_t requestLength(std::uint8_t code);
+
+// Waits until the engine's command word is 0 and it is at its dispatcher.
+bool waitEngineIdle(ActionEngine& engine, std::chrono::milliseconds timeout);
 
 }  // namespace kvt::test

@@ -40,6 +40,12 @@ int RecordingTrace::count(const std::string& text) const {
         std::count_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.text == text; }));
 }
 
+int RecordingTrace::countStartingWith(const std::string& prefix) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count_if(
+        lines_.begin(), lines_.end(), [&](const Line& l) { return l.text.rfind(prefix, 0) == 0; }));
+}
+
 void RecordingTrace::clear() {
     std::lock_guard lock(mutex_);
     lines_.clear();

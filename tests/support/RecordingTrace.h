@@ -28,6 +28,8 @@ class RecordingTrace final : public TraceSink {
     // How many lines have exactly this text.
     int count(const std::string& text) const;
     bool contains(const std::string& text) const { return count(text) > 0; }
+    // How many lines begin with the prefix.
+    int countStartingWith(const std::string& prefix) const;
     void clear();
 
   private:

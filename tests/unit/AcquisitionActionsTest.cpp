@@ -2,14 +2,12 @@
 // on a pseudo-terminal that answers the requests and streams records after SAS or TAS.
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -20,6 +18,7 @@
 #include "engine/DeviceSession.h"
 #include "link/Frame.h"
 #include "scope/ScopeModel.h"
+#include "support/EngineTestSupport.h"
 #include "support/Pty.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingTrace.h"
@@ -30,6 +29,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+using test::lineSpeed;
 
 constexpr std::uint8_t kSas = 0x24;
 constexpr std::uint8_t kTas = 0x28;
@@ -45,21 +45,6 @@ Bytes streamRecord(std::uint64_t k) {
             0x80,
             0x80,
             static_cast<std::uint8_t>((k / 10) & 0xFF)};
-}
-
-int lineSpeed(int fd) {
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        return 0;
-    }
-    switch (cfgetospeed(&tio)) {
-        case B19200:
-            return 19200;
-        case B57600:
-            return 57600;
-        default:
-            return 0;
-    }
 }
 
 // The controller: one thread that reads requests, answers them and streams. Its output goes
@@ -301,39 +286,6 @@ class StreamingPeer {
     std::thread thread_;
 };
 
-// The scope view as far as the engine sees it: every display update is painted at once.
-class ViewStandIn final : public Notifier {
-  public:
-    explicit ViewStandIn(AcquisitionFlags& flags) : flags_(flags) {}
-
-    void send(int code, std::intptr_t value, const AbandonCheck& abandon) override {
-        if (code == notify::kDisplayUpdate && paints) {
-            flags_.displayUpdatePending = 0;
-        }
-        recording.send(code, value, abandon);
-    }
-    void post(int code, std::intptr_t value) override { recording.post(code, value); }
-    BoxResult messageBox(const MessageBoxRequest& request, const AbandonCheck& abandon) override {
-        return recording.messageBox(request, abandon);
-    }
-
-    std::vector<std::intptr_t> updates() const {
-        std::vector<std::intptr_t> out;
-        for (const auto& note : recording.notes()) {
-            if (note.code == notify::kDisplayUpdate) {
-                out.push_back(note.value);
-            }
-        }
-        return out;
-    }
-
-    std::atomic<bool> paints{true};
-    test::RecordingNotifier recording;
-
-  private:
-    AcquisitionFlags& flags_;
-};
-
 class AcquisitionActionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -345,11 +297,7 @@ class AcquisitionActionsTest : public ::testing::Test {
     void TearDown() override {
         session->stop();
         if (HasFailure()) {
-            // What the engine did last, to tell a slow machine from a fault.
-            const auto lines = trace.lines();
-            for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i) {
-                std::printf("trace %d %.200s\n", lines[i].kind, lines[i].text.c_str());
-            }
+            test::printTraceTail(trace, 40);
         }
     }
 
@@ -365,16 +313,7 @@ class AcquisitionActionsTest : public ::testing::Test {
     AcquisitionBuffers& samples() { return records->samples; }
 
     bool waitFor(int code) { return view.recording.waitFor(code, 30s); }
-    bool waitIdle() {
-        const auto deadline = Clock::now() + 30s;
-        while (engine().commandWord() != 0 || engine().step() != 0) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
+    bool waitIdle() { return test::waitEngineIdle(engine(), 30s); }
     template <typename Condition>
     bool eventually(Condition condition) {
         const auto deadline = Clock::now() + 30s;
@@ -403,13 +342,7 @@ class AcquisitionActionsTest : public ::testing::Test {
         records->scope.acqTime = acqTime;
     }
 
-    int retries() const {
-        int n = 0;
-        for (const auto& text : trace.texts()) {
-            n += text.rfind("Retry ", 0) == 0 ? 1 : 0;
-        }
-        return n;
-    }
+    int retries() const { return trace.countStartingWith("Retry "); }
 
     bool traced(const std::string& prefix) const {
         for (const auto& text : trace.texts()) {
@@ -423,7 +356,7 @@ class AcquisitionActionsTest : public ::testing::Test {
     test::Pty pty;
     std::unique_ptr<Records> records = std::make_unique<Records>();
     test::RecordingTrace trace;
-    ViewStandIn view{records->acquisition};
+    test::PaintingView view{records->acquisition};
     test::EngineStrings strings;
     std::unique_ptr<DeviceSession> session;
     StreamingPeer peer{pty};

@@ -12,6 +12,7 @@
 #include "link/Frame.h"
 #include "link/SimulatedDevice.h"
 #include "scope/ScopeModel.h"
+#include "support/EngineTestSupport.h"
 #include "support/Pty.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingTrace.h"
@@ -21,26 +22,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
-
-// The scope view as far as the engine sees it: every display update is painted at once.
-class PaintingView final : public Notifier {
-  public:
-    explicit PaintingView(AcquisitionFlags& flags) : flags_(flags) {}
-    void send(int code, std::intptr_t value, const AbandonCheck& abandon) override {
-        if (code == notify::kDisplayUpdate) {
-            flags_.displayUpdatePending = 0;
-        }
-        recording.send(code, value, abandon);
-    }
-    void post(int code, std::intptr_t value) override { recording.post(code, value); }
-    BoxResult messageBox(const MessageBoxRequest& request, const AbandonCheck& abandon) override {
-        return recording.messageBox(request, abandon);
-    }
-    test::RecordingNotifier recording;
-
-  private:
-    AcquisitionFlags& flags_;
-};
 
 // The stream the simulated device sends after an acknowledged start request.
 Bytes simulatedStream(std::size_t records) {
@@ -102,20 +83,12 @@ class AcquisitionTestModeTest : public ::testing::Test {
         return false;
     }
 
-    std::vector<std::intptr_t> updates() const {
-        std::vector<std::intptr_t> out;
-        for (const auto& note : view.recording.notes()) {
-            if (note.code == notify::kDisplayUpdate) {
-                out.push_back(note.value);
-            }
-        }
-        return out;
-    }
+    std::vector<std::intptr_t> updates() const { return view.updates(); }
 
     test::Pty pty;
     std::unique_ptr<Records> records = std::make_unique<Records>();
     test::RecordingTrace trace;
-    PaintingView view{records->acquisition};
+    test::PaintingView view{records->acquisition};
     test::EngineStrings strings;
     ManualTickSource ticks;
     std::unique_ptr<DeviceSession> session;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <termios.h>
 
 #include <algorithm>
 #include <atomic>
@@ -8,34 +7,16 @@
 #include "engine/ActionEngine.h"
 #include "link/Frame.h"
 #include "support/EngineHarness.h"
+#include "support/EngineTestSupport.h"
 
 namespace kvt {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::dataReply;
 using test::EngineHarness;
+using test::lineSpeed;
 using namespace std::chrono_literals;
-
-Bytes dataReply(const Bytes& data) {
-    Bytes out(data.size() + 2);
-    out[0] = STX;
-    std::copy(data.begin(), data.end(), out.begin() + 1);
-    out.back() = ComputeBcc(data);
-    return out;
-}
-
-int lineSpeed(const test::Pty& pty) {
-    termios tio{};
-    tcgetattr(pty.masterFd(), &tio);
-    switch (cfgetospeed(&tio)) {
-        case B19200:
-            return 19200;
-        case B57600:
-            return 57600;
-        default:
-            return 0;
-    }
-}
 
 // A controller with fixed device data that answers only at its own baud rate.
 struct Controller {
@@ -47,7 +28,7 @@ struct Controller {
     std::atomic<int> corruptNext{0};
 
     Bytes answer(const test::Pty& pty, const Bytes& req) {
-        if (lineSpeed(pty) != baud) {
+        if (lineSpeed(pty.masterFd()) != baud) {
             return {};
         }
         if (dropNext > 0) {

@@ -8,25 +8,16 @@
 
 #include "engine/ActionEngine.h"
 #include "link/Frame.h"
-#include "support/EngineHarness.h"
+#include "support/EngineTestSupport.h"
 
 namespace kvt {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::dataReply;
 using test::EngineHarness;
-
-Bytes frame(std::uint8_t code, std::uint8_t value) {
-    return {STX, code, value, static_cast<std::uint8_t>(code + value)};
-}
-
-Bytes dataReply(const Bytes& data) {
-    Bytes out(data.size() + 2);
-    out[0] = STX;
-    std::copy(data.begin(), data.end(), out.begin() + 1);
-    out.back() = ComputeBcc(data);
-    return out;
-}
+using test::frame;
+using test::kPatient;
 
 // Address bytes of the 26 rows in transfer order.
 std::vector<std::uint8_t> rowAddresses() {
@@ -127,27 +118,9 @@ struct CalibrationController {
     }
 };
 
-// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
-constexpr LinkTiming kPatient{2000, 2000, 20, 4};
-class CalibrationActionsTest : public ::testing::Test {
+class CalibrationActionsTest : public test::ScriptedControllerTest<CalibrationController> {
   protected:
-    void SetUp() override {
-        h.setScript([this](const Bytes& req) { return controller.answer(req); });
-        h.start();
-    }
-
-    std::vector<Bytes> actionRequests() const {
-        std::vector<Bytes> all = h.requests();
-        if (!all.empty() && all.front()[1] == 0x23) {
-            all.erase(all.begin());
-        }
-        return all;
-    }
-
     CalibrationRecord& cal() { return h.records().calibration; }
-
-    CalibrationController controller;
-    EngineHarness h{EngineHarness::Config{kPatient}};
 };
 
 TEST_F(CalibrationActionsTest, StartSendsModeAndTemperatureAndReadsTheTemperatureBack) {

@@ -11,17 +11,13 @@
 #include "engine/ActionEngine.h"
 #include "engine/ParameterWireTable.h"
 #include "link/Frame.h"
-#include "support/EngineHarness.h"
+#include "support/EngineTestSupport.h"
 
 namespace kvt {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using test::EngineHarness;
-
-Bytes frame(std::uint8_t code, std::uint8_t value) {
-    return {STX, code, value, static_cast<std::uint8_t>(code + value)};
-}
+using test::frame;
 
 // The 42 reads in the order the controller expects them.
 constexpr std::array<std::pair<const char*, std::uint8_t>, 42> kReads = {{
@@ -415,29 +411,14 @@ const std::vector<Bytes> kKnownSetFrames = {
     frame(0x8e, 3),    frame(0x76, 0xE8), frame(0x78, 0x03), frame(0x15, 6),   frame(0x3e, 7),
 };
 
-// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
-constexpr LinkTiming kPatient{2000, 2000, 20, 4};
-// A short reply time-out for the cases that provoke time-outs.
-constexpr LinkTiming kQuickTimeOut{2000, 300, 20, 4};
-
-class ParameterActionsTest : public ::testing::Test {
+class ParameterActionsTest : public test::ScriptedControllerTest<RegisterController> {
   protected:
-    explicit ParameterActionsTest(LinkTiming timing = kPatient)
-        : h(EngineHarness::Config{timing}) {}
+    explicit ParameterActionsTest(LinkTiming timing = test::kPatient)
+        : ScriptedControllerTest(timing) {}
 
     void SetUp() override {
         controller.reg[0x23] = 23;  // firmware, for the baud-rate test
-        h.setScript([this](const Bytes& req) { return controller.answer(req); });
-        h.start();
-    }
-
-    // The requests after the baud-rate test's version request.
-    std::vector<Bytes> actionRequests() const {
-        std::vector<Bytes> all = h.requests();
-        if (!all.empty() && all.front()[1] == 0x23) {
-            all.erase(all.begin());
-        }
-        return all;
+        ScriptedControllerTest::SetUp();
     }
 
     void connect() {
@@ -446,10 +427,6 @@ class ParameterActionsTest : public ::testing::Test {
         h.notifier().clear();
         h.trace().clear();
     }
-
-    RegisterController controller;
-    std::atomic<int> seen{0};
-    EngineHarness h;
 };
 
 TEST_F(ParameterActionsTest, WriteParameterSendsTheFortyFramesOfTheTable) {
@@ -563,7 +540,7 @@ TEST_F(ParameterActionsTest, ForwardValuesReachTheDeviceSetOnlyWithTheController
 
 class ParameterTimeOutTest : public ParameterActionsTest {
   protected:
-    ParameterTimeOutTest() : ParameterActionsTest(kQuickTimeOut) {}
+    ParameterTimeOutTest() : ParameterActionsTest(test::kQuickTimeOut) {}
 };
 
 TEST_F(ParameterTimeOutTest, ThreeFailuresAndACleanRunCompleteTheRead) {
@@ -593,7 +570,7 @@ TEST_F(ParameterActionsTest, TheFourthFailureAnywhereEndsTheRead) {
     connect();
     // A failure at KPR, then three more at different lines of the restarted read: the count
     // covers the whole action.
-    h.setScript([this](const Bytes& req) {
+    h.setScript([this, seen = 0](const Bytes& req) mutable {
         const int n = ++seen;
         if (n == 1 || n == 2 + 10 || n == 2 + 10 + 1 + 30 || n == 2 + 10 + 1 + 30 + 1 + 41) {
             return Bytes{STX, 0x40, 0x41};

@@ -6,17 +6,13 @@
 
 #include "engine/ActionEngine.h"
 #include "link/Frame.h"
-#include "support/EngineHarness.h"
+#include "support/EngineTestSupport.h"
 
 namespace kvt {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using test::EngineHarness;
-
-Bytes frame(std::uint8_t code, std::uint8_t value) {
-    return {STX, code, value, static_cast<std::uint8_t>(code + value)};
-}
+using test::frame;
 
 // Acknowledges the setpoint and test function requests, answers CCR with a set byte.
 struct Controller {
@@ -49,23 +45,8 @@ struct Controller {
     }
 };
 
-// Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
-constexpr LinkTiming kPatient{2000, 2000, 20, 4};
-class SetpointActionsTest : public ::testing::Test {
+class SetpointActionsTest : public test::ScriptedControllerTest<Controller> {
   protected:
-    void SetUp() override {
-        h.setScript([this](const Bytes& req) { return controller.answer(req); });
-        h.start();
-    }
-
-    std::vector<Bytes> actionRequests() const {
-        std::vector<Bytes> all = h.requests();
-        if (!all.empty() && all.front()[1] == 0x23) {
-            all.erase(all.begin());
-        }
-        return all;
-    }
-
     std::vector<std::string> infoLines() {
         std::vector<std::string> out;
         for (const auto& line : h.trace().lines()) {
@@ -92,9 +73,6 @@ class SetpointActionsTest : public ::testing::Test {
         h.engine().post(bits);
         h.engine().pass();
     }
-
-    Controller controller;
-    EngineHarness h{EngineHarness::Config{kPatient}};
 };
 
 TEST_F(SetpointActionsTest, FiftyPercentGoesAsSerialSetpointByte100) {
