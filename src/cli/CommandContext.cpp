@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/ExitCodes.h"
+#include "cli/ProjectStore.h"
 
 namespace kvt::cli {
 
@@ -20,6 +21,27 @@ bool CommandContext::runAction(const ActionRequest& request) {
     }
     fail(result.exitCode(), result.message);
     return false;
+}
+
+bool CommandContext::openOutputProject(const std::string& path) {
+    if (const FileOutcome target = checkProjectTarget(path); !target.ok) {
+        fail(exit_code::kFile, target.message);
+        return false;
+    }
+    if (const FileOutcome opened = openOrCreateProject(program_, path); !opened.ok) {
+        fail(exit_code::kFile, opened.message);
+        return false;
+    }
+    return true;
+}
+
+bool CommandContext::saveOutputProject(const std::string& path) {
+    if (const FileOutcome saved = saveProject(program_, path); !saved.ok) {
+        fail(exit_code::kFile, saved.message);
+        return false;
+    }
+    result_.set("project", Json::string(projectPath(path)));
+    return true;
 }
 
 int CommandContext::fail(int code, std::string message) {

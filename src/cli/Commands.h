@@ -30,6 +30,13 @@ class CommandContext {
     // Runs one action; false when it did not end as done (the error and code are then set).
     bool runAction(const ActionRequest& request);
 
+    // The project that -o names: checked to be writable, then opened (or made of the defaults),
+    // before the controller is asked. False when it cannot be (the error and code are then set).
+    bool openOutputProject(const std::string& path);
+    // Saves the project under -o's path and names it in the result; false when the save failed
+    // (the error and code are then set).
+    bool saveOutputProject(const std::string& path);
+
     // Ends the command with an exit code and a reason for the user.
     int fail(int code, std::string message);
     int code() const { return code_; }

@@ -45,13 +45,8 @@ bool writePartEmpty(const CalibrationRecord& cal) {
 
 int runReadMatrix(CommandContext& c) {
     const std::optional<std::string> out = c.invocation().value("-o");
-    if (out) {
-        if (const FileOutcome target = checkProjectTarget(*out); !target.ok) {
-            return c.fail(exit_code::kFile, target.message);
-        }
-        if (const FileOutcome opened = openOrCreateProject(c.program(), *out); !opened.ok) {
-            return c.fail(exit_code::kFile, opened.message);
-        }
+    if (out && !c.openOutputProject(*out)) {
+        return c.code();
     }
     CalibrationRecord& cal = c.records().calibration;
     // The progress line shows the time only: the rows belong to the engine while it reads.
@@ -63,10 +58,9 @@ int runReadMatrix(CommandContext& c) {
     c.result().set("calibration", calibrationReadJson(cal));
     if (out) {
         copyReadToWrite(cal);
-        if (const FileOutcome saved = saveProject(c.program(), *out); !saved.ok) {
-            return c.fail(exit_code::kFile, saved.message);
+        if (!c.saveOutputProject(*out)) {
+            return c.code();
         }
-        c.result().set("project", Json::string(projectPath(*out)));
     }
     return c.code();
 }

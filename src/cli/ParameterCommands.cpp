@@ -62,13 +62,8 @@ Json parameterSetJson(std::int32_t value) {
 
 int runReadParams(CommandContext& c) {
     const std::optional<std::string> out = c.invocation().value("-o");
-    if (out) {
-        if (const FileOutcome target = checkProjectTarget(*out); !target.ok) {
-            return c.fail(exit_code::kFile, target.message);
-        }
-        if (const FileOutcome opened = openOrCreateProject(c.program(), *out); !opened.ok) {
-            return c.fail(exit_code::kFile, opened.message);
-        }
+    if (out && !c.openOutputProject(*out)) {
+        return c.code();
     }
     forgetDeviceSet(c.records());
     if (!c.connect() || !c.runAction(readParameters())) {
@@ -79,10 +74,9 @@ int runReadParams(CommandContext& c) {
     if (out) {
         // The Parameters dialog's Copy: the values read become the project's.
         sets.currentSet = sets.deviceSet;
-        if (const FileOutcome saved = saveProject(c.program(), *out); !saved.ok) {
-            return c.fail(exit_code::kFile, saved.message);
+        if (!c.saveOutputProject(*out)) {
+            return c.code();
         }
-        c.result().set("project", Json::string(projectPath(*out)));
     }
     return c.code();
 }

@@ -57,13 +57,8 @@ int runRecord(CommandContext& c) {
     const Invocation& inv = c.invocation();
     const std::optional<std::string> out = inv.value("-o");
     const std::optional<std::string> csv = inv.value("--csv");
-    if (out) {
-        if (const FileOutcome target = checkProjectTarget(*out); !target.ok) {
-            return c.fail(exit_code::kFile, target.message);
-        }
-        if (const FileOutcome opened = openOrCreateProject(c.program(), *out); !opened.ok) {
-            return c.fail(exit_code::kFile, opened.message);
-        }
+    if (out && !c.openOutputProject(*out)) {
+        return c.code();
     }
     Records& r = c.records();
     RecordOptions options;
@@ -123,10 +118,9 @@ int runRecord(CommandContext& c) {
     recording.set("stopped", Json::boolean(result.stopRequested));
     c.result().set("recording", std::move(recording));
     if (out) {
-        if (const FileOutcome saved = saveProject(c.program(), *out); !saved.ok) {
-            return c.fail(exit_code::kFile, saved.message);
+        if (!c.saveOutputProject(*out)) {
+            return c.code();
         }
-        c.result().set("project", Json::string(projectPath(*out)));
     }
     if (csv) {
         if (const FileOutcome saved = saveCsv(c, *csv, samples); !saved.ok) {
