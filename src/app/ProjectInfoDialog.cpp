@@ -4,7 +4,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -108,15 +107,8 @@ CProjectInfoDlg::CProjectInfoDlg(QWidget* owner, Strings& strings, MessageBoxes&
         }
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok =
-        named(buttons->addButton(caption(kOkCaption, "OK"), QDialogButtonBox::AcceptRole), kOkId);
-    named(buttons->addButton(caption(kCancelCaption, "Cancel"), QDialogButtonBox::RejectRole),
-          kCancelId);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CProjectInfoDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CProjectInfoDlg::reject);
+    layout->addWidget(
+        okCancelButtons(caption(kOkCaption, "OK"), caption(kCancelCaption, "Cancel")));
 
     // Leaving an edit reads it; any change of text is checked for forbidden characters. Both are
     // connected after filling, so that opening shows no boxes.

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "link/SerialPort.h"
@@ -67,15 +66,8 @@ CSerialPortDlg::CSerialPortDlg(QWidget* owner, Strings& strings, MessageBoxes& b
     baudRow->addStretch(1);
     layout->addWidget(baudGroup);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok =
-        named(buttons->addButton(caption(kOkCaption, "OK"), QDialogButtonBox::AcceptRole), kOkId);
-    named(buttons->addButton(caption(kCancelCaption, "Cancel"), QDialogButtonBox::RejectRole),
-          kCancelId);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CSerialPortDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CSerialPortDlg::reject);
+    layout->addWidget(
+        okCancelButtons(caption(kOkCaption, "OK"), caption(kCancelCaption, "Cancel")));
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("enableTimer"));

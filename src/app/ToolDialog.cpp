@@ -1,7 +1,9 @@
 #include "app/ToolDialog.h"
 
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -26,6 +28,16 @@ QString CToolDialog::caption(int id, const char* templateText) const {
 
 QString CToolDialog::caption(int id) const {
     return strings_.libraryLoaded() ? text(id) : QString::fromStdString(strings_.builtin(id));
+}
+
+QDialogButtonBox* CToolDialog::okCancelButtons(const QString& okText, const QString& cancelText) {
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = named(buttons->addButton(okText, QDialogButtonBox::AcceptRole), kOkId);
+    named(buttons->addButton(cancelText, QDialogButtonBox::RejectRole), kCancelId);
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    return buttons;
 }
 
 BoxResult CToolDialog::showBox(const MessageBoxRequest& request) {

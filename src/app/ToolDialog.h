@@ -11,6 +11,7 @@
 #include "data/FieldParsing.h"
 #include "data/Strings.h"
 
+class QDialogButtonBox;
 class QLineEdit;
 class QToolButton;
 
@@ -75,6 +76,9 @@ class CToolDialog : public QDialog {
         widget->setObjectName(controlName(id));
         return widget;
     }
+    // The template's OK and Cancel buttons (ids kOkId and kCancelId, OK the default), which
+    // accept and reject the dialog; the caller places the box.
+    QDialogButtonBox* okCancelButtons(const QString& okText, const QString& cancelText);
 
     std::uint32_t commandWord() const { return commandWord_ ? commandWord_() : 0; }
     BoxResult showBox(const MessageBoxRequest& request);

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -234,14 +233,7 @@ void CScopeSetupDlg::buildControls() {
     }
     binary->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok =
-        named(buttons->addButton(caption(kOkCaption), QDialogButtonBox::AcceptRole), kOkId);
-    named(buttons->addButton(caption(kCancelCaption), QDialogButtonBox::RejectRole), kCancelId);
-    ok->setDefault(true);
-    grid->addWidget(buttons, 1, 0, 1, 4);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CScopeSetupDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CScopeSetupDlg::reject);
+    grid->addWidget(okCancelButtons(caption(kOkCaption), caption(kCancelCaption)), 1, 0, 1, 4);
 }
 
 void CScopeSetupDlg::fillControls() {
