@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "../tools/devsim/StreamSignal.h"
+#include "BenchSupport.h"
 #include "data/Records.h"
 #include "engine/AcquisitionCommands.h"
 #include "engine/AcquisitionRecorder.h"
@@ -39,13 +39,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr int kBlockRecords = 2000;
 constexpr int kDecodeRounds = 3000;
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 Bytes streamBlock(std::uint64_t first, int count) {
     Bytes out;
@@ -312,10 +305,10 @@ int streamFigures(int seconds) {
         std::fprintf(stderr, "no display update from the stream\n");
         return 1;
     }
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = bench::processCpuSeconds();
     const auto wallBefore = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double cpu = bench::processCpuSeconds() - cpuBefore;
     const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
     const int updates = view.updates.load();
 

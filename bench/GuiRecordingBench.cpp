@@ -1,10 +1,7 @@
 // The user-interface thread while recording: the main window in test mode records in Trigger Mode
 // at 4 ms for a number of seconds (default 10) and the user-interface thread's CPU time is
 // reported as a share of the wall time, with the display updates it painted.
-#include <pty.h>
-#include <termios.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "BenchSupport.h"
 #include "app/MainFrame.h"
 #include "scope/view/ChildView.h"
 
@@ -36,19 +34,14 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
 
-    int master = -1;
-    int slave = -1;
-    char name[128];
-    termios raw{};
-    cfmakeraw(&raw);
-    openpty(&master, &slave, name, &raw, nullptr);
+    bench::RawPty pty;
 
     StringTable strings;
     QtMessageBoxes boxes;
     CMainFrame::Environment env{strings, boxes};
     env.switches.testMode = 1;
     env.workingDirectory = dir.string();
-    env.deviceOverride = name;
+    env.deviceOverride = pty.path();
     CMainFrame frame(std::move(env));
     frame.create();
     frame.resize(1280, 1000);
@@ -74,7 +67,5 @@ int main(int argc, char** argv) {
         "user-interface thread while recording Trigger Mode at 4 ms: %.0f ms CPU over "
         "%.0f ms = %.2f %% busy, %d display updates (%.2f ms each)\n",
         cpu, wallMs, 100.0 * cpu / wallMs, updates, updates > 0 ? cpu / updates : 0.0);
-    close(master);
-    close(slave);
     return 0;
 }

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -12,9 +11,7 @@
 #include <atomic>
 #include <thread>
 
-#include "link/LinkThreads.h"
-#include "link/TickSource.h"
-#include "link/WorkerThreads.h"
+#include "BenchSupport.h"
 
 namespace {
 
@@ -24,47 +21,39 @@ using namespace kvt;
 class EchoPeer {
   public:
     EchoPeer() {
-        termios raw{};
-        cfmakeraw(&raw);
-        char name[128];
-        openpty(&master_, &slave_, name, &raw, nullptr);
-        path_ = name;
         thread_ = std::thread([this] { run(); });
     }
     ~EchoPeer() {
         stop_ = true;
         thread_.join();
-        close(master_);
-        close(slave_);
     }
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return pty_.path(); }
 
   private:
     void run() {
         std::uint8_t buffer[64];
         std::size_t have = 0;
         const std::uint8_t reply[] = {0x02, 0x40, 0x40};
+        const int master = pty_.master();
         while (!stop_) {
-            pollfd entry{master_, POLLIN, 0};
+            pollfd entry{master, POLLIN, 0};
             if (poll(&entry, 1, 50) <= 0) {
                 continue;
             }
-            const ssize_t n = read(master_, buffer + have, sizeof buffer - have);
+            const ssize_t n = read(master, buffer + have, sizeof buffer - have);
             if (n <= 0) {
                 continue;
             }
             have += static_cast<std::size_t>(n);
             while (have >= 4) {
-                [[maybe_unused]] auto w = write(master_, reply, sizeof reply);
+                [[maybe_unused]] auto w = write(master, reply, sizeof reply);
                 std::copy(buffer + 4, buffer + have, buffer);
                 have -= 4;
             }
         }
     }
 
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
+    bench::RawPty pty_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -94,21 +83,11 @@ BENCHMARK(BM_PlainWriteRead)->UseRealTime()->Repetitions(5)->ReportAggregatesOnl
 
 void BM_LinkExchange(benchmark::State& state) {
     EchoPeer peer;
-    SteadyTickSource ticks;
-    NullTrace trace;
-    PortSettings settings;
-    LinkState link(ticks);
-    SerialPort port(link, settings, trace);
-    SimulatedDevice simulator;
-    LinkThreads threads(link, port, trace, simulator);
-    WorkerThreads workers(link);
-    port.setDeviceOverride(peer.path());
-    settings.baudCode = PortSettings::Baud57600;
-    port.InitComPort();
-    workers.start({[&] { threads.MainCtrlThread(); },
-                   {},
-                   [&] { threads.WriteComThread(); },
-                   [&] { threads.ReadComThread(); }});
+    bench::LinkUnderTest line(peer.path());
+    LinkState& link = line.link;
+    line.settings.baudCode = PortSettings::Baud57600;
+    line.port.InitComPort();
+    line.startThreads();
     const std::uint8_t request[] = {0x02, 0x02, 0x00, 0x02};
     auto waitWhile = [&](std::atomic<std::int32_t>& word, std::int32_t value) {
         while (word.load() == value) {
@@ -133,8 +112,7 @@ void BM_LinkExchange(benchmark::State& state) {
         link.SEND_STATE = SendIdle;
         link.RECEIVE_STATE = ReceiveIdle;
     }
-    workers.stop();
-    port.CloseComPort();
+    line.stop();
 }
 BENCHMARK(BM_LinkExchange)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
