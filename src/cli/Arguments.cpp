@@ -106,18 +106,18 @@ class Parser {
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
-        const OptionSpec* spec = findOption(kGlobalOptions, name);
-        const bool global = spec != nullptr;
+        const OptionSpec* entry = findOption(kGlobalOptions, name);
+        const bool global = entry != nullptr;
         if (!global && inv.command != nullptr) {
-            spec = findOption(inv.command->options, name);
+            entry = findOption(inv.command->options, name);
         }
-        if (spec == nullptr) {
+        if (entry == nullptr) {
             return fail(inv.command == nullptr && !global
                             ? "unknown option '" + name + "' (options of a command follow it)"
                             : "unknown option '" + name + "'");
         }
         std::string value;
-        if (spec->takesValue) {
+        if (entry->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args_.size()) {
@@ -128,13 +128,13 @@ class Parser {
         } else if (inlineValue) {
             return fail("option " + name + " takes no value");
         }
-        if (!seen_.insert(spec).second) {
+        if (!seen_.insert(entry).second) {
             return fail("option " + name + " given twice");
         }
         if (global) {
-            setGlobal(inv.global, spec->name, value);
+            setGlobal(inv.global, entry->name, value);
         } else {
-            inv.options.emplace_back(std::string(spec->name), value);
+            inv.options.emplace_back(std::string(entry->name), value);
         }
         return true;
     }

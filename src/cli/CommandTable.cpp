@@ -113,13 +113,13 @@ std::span<const Command> commands() {
 
 const Command* findCommand(std::string_view name) {
     const auto it = std::find_if(kCommands.begin(), kCommands.end(),
-                                 [&](const Command& c) { return c.spec.name == name; });
+                                 [&](const Command& c) { return c.declaration.name == name; });
     return it != kCommands.end() ? &*it : nullptr;
 }
 
-const Command* commandOf(const CommandSpec* spec) {
+const Command* commandOf(const CommandSpec* declaration) {
     for (const Command& c : kCommands) {
-        if (&c.spec == spec) {
+        if (&c.declaration == declaration) {
             return &c;
         }
     }

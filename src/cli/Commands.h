@@ -54,7 +54,7 @@ using CommandHandler = int (*)(CommandContext& context);
 
 // A command of the table: how it is parsed, how the help shows it, what runs it.
 struct Command {
-    CommandSpec spec;
+    CommandSpec declaration;
     std::string_view usage;        // "read-params [-o FILE.KVT]"
     std::string_view description;  // lines for the help, without indentation
     bool device;                   // talks to the controller (and so starts up like the window)
@@ -63,7 +63,7 @@ struct Command {
 
 std::span<const Command> commands();
 const Command* findCommand(std::string_view name);
-const Command* commandOf(const CommandSpec* spec);
+const Command* commandOf(const CommandSpec* declaration);
 
 // The handlers, one file per family.
 int runInfo(CommandContext& context);

@@ -22,7 +22,7 @@ int runCommand(const Invocation& inv, const Command& command, const LinkTiming& 
     Program program;
     std::string error;
     if (!program.setWorkingDirectory(g.workdir, &error)) {
-        return report(g, command.spec.name, Json::object(), exit_code::kFile, error);
+        return report(g, command.declaration.name, Json::object(), exit_code::kFile, error);
     }
     program.loadLanguageLibrary();
     if (command.device) {
@@ -40,9 +40,9 @@ int runCommand(const Invocation& inv, const Command& command, const LinkTiming& 
     progress.clear();
     program.closeTrace();
     if (code == exit_code::kUsage) {
-        return reportUsage(g, command.spec.name, context.error());
+        return reportUsage(g, command.declaration.name, context.error());
     }
-    return report(g, command.spec.name, context.result(), code, context.error());
+    return report(g, command.declaration.name, context.result(), code, context.error());
 }
 
 }  // namespace
@@ -52,11 +52,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParseResult parsed = parseArguments(args, [](std::string_view name) {
         const Command* command = findCommand(name);
-        return command != nullptr ? &command->spec : nullptr;
+        return command != nullptr ? &command->declaration : nullptr;
     });
     const Invocation& inv = parsed.invocation;
     const Command* command = commandOf(inv.command);
-    const std::string_view name = command != nullptr ? command->spec.name : std::string_view();
+    const std::string_view name =
+        command != nullptr ? command->declaration.name : std::string_view();
     if (!parsed.ok) {
         return reportUsage(inv.global, name, parsed.error);
     }

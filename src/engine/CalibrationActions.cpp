@@ -168,12 +168,12 @@ constexpr CalRequest kArs{"ARS", 0x73, kAckReply, fillRowAddress, nullptr};
 constexpr CalRequest kWar{"WAR", 0x75, kRowReply, fillNothing, storeRow};
 constexpr CalRequest kWas{"WAS", 0x74, kAckReply, fillRowValues, nullptr};
 
-Request buildRequest(const CalRequest& spec, const Context& c) {
+Request buildRequest(const CalRequest& entry, const Context& c) {
     Request r;
-    r.mnemonic = spec.mnemonic;
-    r.code = spec.code;
-    r.replyLength = spec.replyLength;
-    spec.fill(c, r);
+    r.mnemonic = entry.mnemonic;
+    r.code = entry.code;
+    r.replyLength = entry.replyLength;
+    entry.fill(c, r);
     return r;
 }
 

@@ -16,7 +16,7 @@ namespace {
 ParseResult parse(std::vector<std::string> args) {
     return parseArguments(args, [](std::string_view name) {
         const Command* command = findCommand(name);
-        return command != nullptr ? &command->spec : nullptr;
+        return command != nullptr ? &command->declaration : nullptr;
     });
 }
 
@@ -210,8 +210,9 @@ TEST(CliCommandTable, EveryCommandOfTheInterfaceIsThere) {
                              "auto-adapt", "record", "stop", "show", "export"}) {
         const Command* command = findCommand(name);
         ASSERT_NE(command, nullptr) << name;
-        EXPECT_EQ(commandOf(&command->spec), command);
-        EXPECT_EQ(command->usage.substr(0, command->spec.name.size()), command->spec.name);
+        EXPECT_EQ(commandOf(&command->declaration), command);
+        EXPECT_EQ(command->usage.substr(0, command->declaration.name.size()),
+                  command->declaration.name);
     }
     EXPECT_EQ(commands().size(), 15u);
     EXPECT_FALSE(findCommand("show")->device);

@@ -29,9 +29,9 @@ constexpr OptionSpec kOptions[] = {
 };
 
 const OptionSpec* findOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.option) {
-            return &spec;
+    for (const OptionSpec& entry : kOptions) {
+        if (name == entry.option) {
+            return &entry;
         }
     }
     return nullptr;
@@ -81,13 +81,13 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
             if (!takeValue(out.linkPath)) {
                 return false;
             }
-        } else if (const OptionSpec* spec = findOption(arg)) {
-            if (spec->value != nullptr && !takeValue(value)) {
+        } else if (const OptionSpec* entry = findOption(arg)) {
+            if (entry->value != nullptr && !takeValue(value)) {
                 return false;
             }
-            out.startupCommands.push_back(spec->value != nullptr
-                                              ? std::string(spec->command) + " " + value
-                                              : std::string(spec->command));
+            out.startupCommands.push_back(entry->value != nullptr
+                                              ? std::string(entry->command) + " " + value
+                                              : std::string(entry->command));
         } else if (const DeviceSetting* setting =
                        arg.rfind("--", 0) == 0 ? findDeviceSetting(arg.substr(2)) : nullptr) {
             if (!takeValue(value)) {
@@ -114,8 +114,8 @@ std::string usageText() {
         "Options:\n";
     text += line("--log", "FILE", "log every request, reply and event to FILE");
     text += line("--link", "PATH", "keep a symbolic link PATH to the terminal");
-    for (const OptionSpec& spec : kOptions) {
-        text += line(spec.option, spec.value, spec.help);
+    for (const OptionSpec& entry : kOptions) {
+        text += line(entry.option, entry.value, entry.help);
     }
     text += line("--help", nullptr, "this text");
     text += "\nDevice facts (option --KEY VALUE, or control command 'set KEY VALUE'):\n";
