@@ -9,6 +9,7 @@
 #include "engine/AcquisitionSteps.h"
 #include "engine/ActionFamilies.h"
 #include "link/LinkThreads.h"
+#include "scope/ScopeModel.h"
 
 namespace kvt {
 namespace {
@@ -32,6 +33,10 @@ constexpr std::int32_t kInputSettleMs = 5;
 // request took to get out, so they are read past for a time; a controller that still streams
 // after it has run out did not stop.
 constexpr std::int32_t kStreamAfterPasMs = 2000;
+// A record's data bytes may hold any value, ACK and NAK included: a reply byte counts only when
+// the line stays quiet after it for two record periods and this much more (a controller that
+// goes on streaming did not stop).
+constexpr std::int32_t kReplyQuietExtraMs = 20;
 
 // The hard stop sends PAS at each rate and waits this long before the next one.
 constexpr std::int32_t kHardStopWaitMs = 500;
@@ -367,6 +372,7 @@ class AcquisitionActions final : public ActionFamily {
                 // Stream records still queued would be read as PAS's reply.
                 e.flushInput();
                 readingPastStream_ = false;
+                checkingQuiet_ = false;
                 return goTo(e, kStopPas);
             case kStopDone:
                 e.trace().info(" Stop Acquisition ");
@@ -380,11 +386,27 @@ class AcquisitionActions final : public ActionFamily {
         }
         if (s == kStopPasReply && link.RECEIVE_STATE.load() == ReceiveDone) {
             const std::uint8_t first = link.replyBuffer[0];
-            if (first != ACK && first != NAK && !readingPastStream_) {
+            if (!readingPastStream_) {
                 readingPastStream_ = true;
                 e.startTimer(TimerEngineWait, kStreamAfterPasMs);
             }
-            if (first != ACK && first != NAK && !e.timerExpired(TimerEngineWait)) {
+            if (first == ACK || first == NAK) {
+                if (!checkingQuiet_) {
+                    checkingQuiet_ = true;
+                    e.startTimer(TimerAcqBlock, replyQuietMs(e));
+                    return true;
+                }
+                if (!e.timerExpired(TimerAcqBlock)) {
+                    return false;
+                }
+                checkingQuiet_ = false;
+                if (!lineQuiet(e)) {
+                    // More stream bytes followed: that byte belonged to a record.
+                    link.replyBuffer[0] = 0;
+                }
+            }
+            if (link.replyBuffer[0] != ACK && link.replyBuffer[0] != NAK &&
+                !e.timerExpired(TimerEngineWait)) {
                 // Stream data the controller sent before it read PAS: the ACK comes after it.
                 // Byte by byte, since the emptied input may have cut a record anywhere and any
                 // data byte may look like a record's start.
@@ -398,6 +420,17 @@ class AcquisitionActions final : public ActionFamily {
             return goTo(e, kStopDone);
         }
         return result.progressed();
+    }
+
+    // Two record periods of the recording that is being stopped, and a margin.
+    std::int32_t replyQuietMs(ActionEngine& e) const {
+        const float period = recorder_ ? recorder_->plan().period : samplePeriod(e.records().scope);
+        return static_cast<std::int32_t>(2000.0f * period) + kReplyQuietExtraMs;
+    }
+
+    // No byte has arrived after the candidate reply, at the port or in the receive ring.
+    static bool lineQuiet(ActionEngine& e) {
+        return e.port().queuedBytes() == 0 && e.link().ring.available() == 0;
     }
 
     // A further receive-only read within PAS's exchange.
@@ -517,6 +550,7 @@ class AcquisitionActions final : public ActionFamily {
 
     std::optional<AcquisitionRecorder> recorder_;
     bool readingPastStream_ = false;
+    bool checkingQuiet_ = false;
     int openAttempts_ = 0;
 };
 

@@ -70,6 +70,8 @@ class StreamingPeer {
     // Data bytes never take the values of STX, ACK or NAK: every window a resynchronisation
     // finds is a record's true start, and no data byte reads as an answer.
     std::atomic<bool> plainData{false};
+    // Data bytes that read as ACK are kept, those that read as STX or NAK are not.
+    std::atomic<bool> ackData{false};
 
     // Requests of this code left unanswered, one per count.
     void drop(std::uint8_t code, int count) {
@@ -240,9 +242,9 @@ class StreamingPeer {
                 out_.insert(out_.end(), {0xFF, 0xFE, 0x00});
             }
             Bytes record = streamRecord(k_);
-            if (plainData) {
+            if (plainData || ackData) {
                 for (auto it = record.begin() + 1; it != record.end(); ++it) {
-                    if (*it == STX || *it == ACK || *it == NAK) {
+                    if (*it == STX || *it == NAK || (*it == ACK && !ackData)) {
                         *it = 0x03;
                     }
                 }
@@ -533,6 +535,21 @@ TEST_F(AcquisitionActionsTest, AControllerThatStreamsOnAfterPasIsRetried) {
     EXPECT_TRUE(traced("Action PAS '0x29' Step x244, Error:2 "));
     const auto sent = peer.codes();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), kPas), 2);
+    EXPECT_FALSE(peer.streaming());
+}
+
+TEST_F(AcquisitionActionsTest, AStreamByteThatLooksLikeAnAckDoesNotEndTheStop) {
+    setStep(20);
+    peer.periodUs = 1000;  // record k carries k's low byte: an ACK value every 0.26 s
+    peer.ackData = true;
+    engine().post(cmd::kStepAcquisition);
+    ASSERT_TRUE(view.recording.waitFor(notify::kDisplayUpdate, 30s));
+    peer.drop(kPas, 1);  // not heard: the stream goes on, with bytes 0x06 in its records
+    requestAcquisitionStop(engine());
+    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    const auto sent = peer.codes();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), kPas), 2) << "the unheard PAS was retried";
+    EXPECT_EQ(retries(), 1);
     EXPECT_FALSE(peer.streaming());
 }
 
