@@ -39,10 +39,14 @@ std::string formatFixedHalfAway(double value, int decimals) {
             }
         }
     }
+    std::string text = std::signbit(value) ? "-" : "";
+    const std::size_t whole = digits.size() - static_cast<std::size_t>(decimals);
+    text.append(digits, 0, whole);
     if (decimals > 0) {
-        digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+        text += '.';
+        text.append(digits, whole, std::string::npos);
     }
-    return std::signbit(value) ? "-" + digits : digits;
+    return text;
 }
 
 }  // namespace kvt
