@@ -10,27 +10,21 @@
 
 namespace kvt::cli {
 
-SimulatedLine::~SimulatedLine() {
-    if (slave_ >= 0) {
-        ::close(slave_);
-    }
-    if (master_ >= 0) {
-        ::close(master_);
-    }
-}
-
 bool SimulatedLine::open(std::string* error) {
     std::array<char, 256> name{};
     termios raw{};
     cfmakeraw(&raw);
-    if (::openpty(&master_, &slave_, name.data(), &raw, nullptr) != 0) {
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, name.data(), &raw, nullptr) != 0) {
         if (error != nullptr) {
             *error =
                 std::string("no pseudo-terminal for the simulated device: ") + std::strerror(errno);
         }
-        master_ = slave_ = -1;
         return false;
     }
+    master_.reset(master);
+    slave_.reset(slave);
     path_ = name.data();
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "data/UniqueFd.h"
+
 namespace kvt::cli {
 
 // The line that --simulate opens. The simulated device answers inside the program, but the
@@ -10,19 +12,14 @@ namespace kvt::cli {
 // the link writes just waits there.
 class SimulatedLine {
   public:
-    SimulatedLine() = default;
-    ~SimulatedLine();
-    SimulatedLine(const SimulatedLine&) = delete;
-    SimulatedLine& operator=(const SimulatedLine&) = delete;
-
     // Opens the pair; false with the reason when the system gives none.
     bool open(std::string* error);
     // The device path for the serial port (the slave end).
     const std::string& devicePath() const { return path_; }
 
   private:
-    int master_ = -1;
-    int slave_ = -1;
+    UniqueFd master_;
+    UniqueFd slave_;
     std::string path_;
 };
 

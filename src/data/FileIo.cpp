@@ -1,5 +1,7 @@
 #include "data/FileIo.h"
 
+#include "data/UniqueFd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,33 +11,6 @@
 
 namespace kvt {
 namespace {
-
-// Owns a file descriptor.
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-    // Closes and reports the result; a failing close can mean lost data on some file systems.
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-  private:
-    int fd_;
-};
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -74,7 +49,7 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& target) {
 FileReadResult readFilePrefix(const std::filesystem::path& path, std::size_t maxBytes) {
     FileReadResult result;
     // O_NONBLOCK: opening a pipe must not wait for a writer. It does not affect regular files.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.valid()) {
         result.error = errno;
         result.exists = errno != ENOENT && errno != ENOTDIR;
@@ -138,7 +113,7 @@ FileWriteResult replaceFileContents(const std::filesystem::path& path, std::stri
     }
 
     std::filesystem::path temporary;
-    Fd fd;
+    UniqueFd fd;
     for (int attempt = 0; attempt < 16 && !fd.valid(); ++attempt) {
         temporary = temporaryPathFor(target);
         fd.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
@@ -175,7 +150,7 @@ FileWriteResult replaceFileContents(const std::filesystem::path& path, std::stri
     // Make the rename itself durable; a folder that cannot be synced does not undo the save.
     const auto folder =
         target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.valid()) {
         ::fsync(dir.get());
     }

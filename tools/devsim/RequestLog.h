@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "Constants.h"
-#include "UniqueFd.h"
+#include "data/UniqueFd.h"
 
 namespace kvt::devsim {
 

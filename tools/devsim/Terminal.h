@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "UniqueFd.h"
+#include "data/UniqueFd.h"
 
 namespace kvt::devsim {
 

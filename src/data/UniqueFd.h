@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace kvt::devsim {
+namespace kvt {
 
 // Owns one file descriptor and closes it when it goes.
 class UniqueFd {
@@ -30,9 +30,11 @@ class UniqueFd {
         }
         fd_ = fd;
     }
+    // Closes and reports the result; a failing close can mean lost data on some file systems.
+    int close() { return ::close(std::exchange(fd_, -1)); }
 
   private:
     int fd_ = -1;
 };
 
-}  // namespace kvt::devsim
+}  // namespace kvt
