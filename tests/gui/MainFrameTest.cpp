@@ -160,11 +160,14 @@ TEST_F(MainFrameTest, NotificationsGoWhereTheirRouteSays) {
 TEST_F(MainFrameTest, ShuttingDownDuringARecordingNeverHangs) {
     StartupSwitches switches;
     switches.testMode = 1;
+    switches.log = true;
     CMainFrame& f = start(switches);
     f.startAcquisition();
     ASSERT_TRUE(waitFor([&] { return f.records().acquisition.acquisitionActive.load() == 1; }));
     frame.reset();  // the destructor stops the threads while display updates are being sent
-    SUCCEED();
+    const std::string trace = readText(dir / "debug.txt");
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace.substr(trace.size() - 2), "\r\n") << "the trace ends on a whole line";
 }
 
 TEST_F(MainFrameTest, AutoAdaptNeedsTwoConfirmations) {
