@@ -26,6 +26,17 @@ class MainFrameTest : public test::FrameFixture {
         return openFrame(std::move(env));
     }
 
+    // A 4 s step recording from the simulated device, just started.
+    CMainFrame& startStepRecordingInTestMode() {
+        StartupSwitches switches;
+        switches.testMode = 1;
+        CMainFrame& f = start(switches);
+        f.records().scope.mode = ScopeSettings::StepMode;
+        f.records().scope.acqTime = 4;
+        f.startAcquisition();
+        return f;
+    }
+
     static bool waitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = 20s) {
         return QTest::qWaitFor(condition, static_cast<int>(timeout.count()));
@@ -98,12 +109,7 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheWindowOpen) {
 }
 
 TEST_F(MainFrameTest, RecordsInTestModeAndRefusesToExitMeanwhile) {
-    StartupSwitches switches;
-    switches.testMode = 1;
-    CMainFrame& f = start(switches);
-    f.records().scope.mode = ScopeSettings::StepMode;
-    f.records().scope.acqTime = 4;
-    f.startAcquisition();
+    CMainFrame& f = startStepRecordingInTestMode();
     EXPECT_NE(f.commandWord() & cmd::kStepAcquisition, 0u);
     EXPECT_FALSE(f.action(command::kStartAcquisition)->isEnabled());
     EXPECT_FALSE(f.exitAllowed());
@@ -189,12 +195,7 @@ TEST_F(MainFrameTest, GridAndZoomCommandsReachTheView) {
 }
 
 TEST_F(MainFrameTest, ScreenshotAfterARecording) {
-    StartupSwitches switches;
-    switches.testMode = 1;
-    CMainFrame& f = start(switches);
-    f.records().scope.mode = ScopeSettings::StepMode;
-    f.records().scope.acqTime = 4;
-    f.startAcquisition();
+    CMainFrame& f = startStepRecordingInTestMode();
     ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
     f.toggleGrid();
     f.updateStatusBars();

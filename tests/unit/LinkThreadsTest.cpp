@@ -29,6 +29,21 @@ class LinkOnPty : public ::testing::Test {
     LinkHarness h;
 };
 
+// The same on manual time, with a request sent and its 3-byte reply awaited.
+class LinkAwaitingReply : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(h.open(pty.slavePath()));
+        h.startThreads();
+        ASSERT_EQ(h.send(kKpr, 3), SendDone);
+        h.armReceive(3);
+        ASSERT_TRUE(h.waitUntil([&] { return h.link().THREAD_STEP.load() == 6; }));
+    }
+
+    Pty pty;
+    LinkHarness h{LinkHarness::Time::Manual};
+};
+
 int countKind(const test::RecordingTrace& trace, int kind) {
     int n = 0;
     for (const auto& line : trace.lines()) {
@@ -89,14 +104,7 @@ TEST(LinkThreads, ASendToAClosedPortTimesOutAfter500ms) {
     EXPECT_EQ(h.link().writeRequest.load(), 0) << "a timed-out request must not go out later";
 }
 
-TEST(LinkThreads, NoReplyEndsWithOneTimeoutAfterTenSeconds) {
-    Pty pty;
-    LinkHarness h(LinkHarness::Time::Manual);
-    ASSERT_TRUE(h.open(pty.slavePath()));
-    h.startThreads();
-    ASSERT_EQ(h.send(kKpr, 3), SendDone);
-    h.armReceive(3);
-    ASSERT_TRUE(h.waitUntil([&] { return h.link().THREAD_STEP.load() == 6; }));
+TEST_F(LinkAwaitingReply, NoReplyEndsWithOneTimeoutAfterTenSeconds) {
     h.manualTicks().advance(9999);
     EXPECT_FALSE(
         h.waitUntil([&] { return h.link().RECEIVE_STATE.load() != ReceiveAwaited; }, 50ms));
@@ -107,14 +115,7 @@ TEST(LinkThreads, NoReplyEndsWithOneTimeoutAfterTenSeconds) {
     EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 1);
 }
 
-TEST(LinkThreads, AbandoningAnExchangeReturnsToIdleWithoutATrace) {
-    Pty pty;
-    LinkHarness h(LinkHarness::Time::Manual);
-    ASSERT_TRUE(h.open(pty.slavePath()));
-    h.startThreads();
-    ASSERT_EQ(h.send(kKpr, 3), SendDone);
-    h.armReceive(3);
-    ASSERT_TRUE(h.waitUntil([&] { return h.link().THREAD_STEP.load() == 6; }));
+TEST_F(LinkAwaitingReply, AbandoningAnExchangeReturnsToIdleWithoutATrace) {
     const auto before = h.trace().lines().size();
     h.link().RECEIVE_STATE = ReceiveIdle;
     h.link().wake(ThreadId::MainCtrl);
