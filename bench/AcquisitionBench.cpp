@@ -26,10 +26,10 @@
 #include "../tools/devsim/StreamSignal.h"
 #include "BenchSupport.h"
 #include "data/Records.h"
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionCommands.h"
 #include "engine/AcquisitionRecorder.h"
 #include "engine/DeviceSession.h"
-#include "scope/ScopeModel.h"
 
 namespace {
 

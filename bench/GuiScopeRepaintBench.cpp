@@ -8,9 +8,9 @@
 #include <cmath>
 #include <memory>
 
+#include "data/ScopeModel.h"
 #include "data/Strings.h"
 #include "data/TraceSink.h"
-#include "scope/ScopeModel.h"
 #include "scope/ScopeViewModel.h"
 #include "scope/view/ChildView.h"
 #include "scope/view/ScopePainter.h"

@@ -5,9 +5,9 @@
 #include <QThread>
 
 #include "app/MainFrame.h"
-#include "app/MessageBoxes.h"
 #include "data/Format.h"
 #include "data/StartupEnvironment.h"
+#include "widgets/MessageBoxes.h"
 
 namespace kvt {
 

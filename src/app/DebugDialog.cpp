@@ -33,7 +33,7 @@ QFont valueFont() {
 
 }  // namespace
 
-CStatusValueBox::CStatusValueBox(QWidget* parent) : QFrame(parent) {
+StatusValueBox::StatusValueBox(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(kInset);
     setFont(valueFont());
@@ -42,12 +42,12 @@ CStatusValueBox::CStatusValueBox(QWidget* parent) : QFrame(parent) {
                    kFontPixels + 4 * kInset);
 }
 
-void CStatusValueBox::setValue(std::uint32_t value) {
+void StatusValueBox::setValue(std::uint32_t value) {
     text_ = QString::fromStdString(format("0x%08X ", value));
     update();
 }
 
-void CStatusValueBox::paintEvent(QPaintEvent* event) {
+void StatusValueBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     if (text_.isEmpty()) {
         return;
@@ -68,13 +68,13 @@ void CStatusValueBox::paintEvent(QPaintEvent* event) {
 
 // ---------------------------------------------------------------------------------------------
 
-std::string CDebugDlg::wordLabel(int index) {
+std::string DebugDialog::wordLabel(int index) {
     const std::string name =
         index < 10 ? std::string(kWordNames[index]) : format("x%X", static_cast<unsigned>(index));
     return format("%d: %-*s", index, kNameWidth, name.c_str());
 }
 
-CDebugDlg::CDebugDlg(QWidget* owner, Strings& strings, const StatusWords& words)
+DebugDialog::DebugDialog(QWidget* owner, Strings& strings, const StatusWords& words)
     : CToolDialog(owner, strings), words_(words) {
     setObjectName(QStringLiteral("debugDialog"));
     setWindowTitle(QStringLiteral("Debug Dialog"));
@@ -93,7 +93,7 @@ CDebugDlg::CDebugDlg(QWidget* owner, Strings& strings, const StatusWords& words)
         auto* label =
             named(new QLabel(QStringLiteral("Static %1").arg(row + 1, 2, 10, QChar('0')), this),
                   kFirstLabel + 2 * row);
-        auto* box = named(new CStatusValueBox(this), kFirstLabel + 2 * row + 1);
+        auto* box = named(new StatusValueBox(this), kFirstLabel + 2 * row + 1);
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row, 1);
         labels_[static_cast<std::size_t>(row)] = label;
@@ -110,15 +110,15 @@ CDebugDlg::CDebugDlg(QWidget* owner, Strings& strings, const StatusWords& words)
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("drawTimer"));
     timer_->setInterval(kTimerMs);
-    connect(timer_, &QTimer::timeout, this, &CDebugDlg::onTimer);
+    connect(timer_, &QTimer::timeout, this, &DebugDialog::onTimer);
     timer_->start();
 
     tabs_->setCurrentIndex(0);
     selectTab(0);
-    connect(tabs_, &QTabBar::currentChanged, this, &CDebugDlg::selectTab);
+    connect(tabs_, &QTabBar::currentChanged, this, &DebugDialog::selectTab);
 }
 
-void CDebugDlg::selectTab(int tab) {
+void DebugDialog::selectTab(int tab) {
     if (tab < 0) {
         return;
     }
@@ -129,7 +129,7 @@ void CDebugDlg::selectTab(int tab) {
     setLabels();
 }
 
-void CDebugDlg::onTimer() {
+void DebugDialog::onTimer() {
     for (int k = 0; k < kStatusWordCount; ++k) {
         if (words_[static_cast<std::size_t>(k)].load() != drawn_[static_cast<std::size_t>(k)]) {
             drawValues(false);
@@ -138,7 +138,7 @@ void CDebugDlg::onTimer() {
     }
 }
 
-void CDebugDlg::drawValues(bool everyRow) {
+void DebugDialog::drawValues(bool everyRow) {
     for (int row = 0; row < kRows; ++row) {
         const auto k = static_cast<std::size_t>(base_ + row);
         // Each word is read once per drawing; it may change a moment later.
@@ -150,14 +150,14 @@ void CDebugDlg::drawValues(bool everyRow) {
     }
 }
 
-void CDebugDlg::setLabels() {
+void DebugDialog::setLabels() {
     for (int row = 0; row < kRows; ++row) {
         labels_[static_cast<std::size_t>(row)]->setText(
             QString::fromStdString(wordLabel(base_ + row)));
     }
 }
 
-void CDebugDlg::done(int result) {
+void DebugDialog::done(int result) {
     timer_->stop();
     QDialog::done(result);
 }

@@ -9,18 +9,18 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ToolDialog.h"
-#include "link/LinkState.h"
+#include "data/StatusBlock.h"
+#include "widgets/ToolDialog.h"
 
 namespace kvt {
 
 // The frame in which the Debug dialog draws one status word: "0x%08X " right-aligned in black on
 // light grey.
-class CStatusValueBox : public QFrame {
+class StatusValueBox : public QFrame {
     Q_OBJECT
 
   public:
-    explicit CStatusValueBox(QWidget* parent = nullptr);
+    explicit StatusValueBox(QWidget* parent = nullptr);
     void setValue(std::uint32_t value);
     // The text drawn, empty before the first value.
     const QString& valueText() const { return text_; }
@@ -35,11 +35,11 @@ class CStatusValueBox : public QFrame {
 // The Debug dialog (Ctrl+Shift+Q): the thirty status words through which the link threads and
 // the engine publish their state, ten per tab, redrawn live while they change. It only reads
 // them.
-class CDebugDlg : public CToolDialog {
+class DebugDialog : public CToolDialog {
     Q_OBJECT
 
   public:
-    using StatusWords = std::array<std::atomic<std::uint32_t>, kStatusWordCount>;
+    using StatusWords = StatusBlock;
 
     static constexpr int kTabControl = 1025;
     static constexpr int kRows = 10;
@@ -48,7 +48,7 @@ class CDebugDlg : public CToolDialog {
     // Remembered before anything was drawn.
     static constexpr std::uint32_t kNothingDrawn = 0xFFFFFFFF;
 
-    CDebugDlg(QWidget* owner, Strings& strings, const StatusWords& words);
+    DebugDialog(QWidget* owner, Strings& strings, const StatusWords& words);
 
     // The label of a word: "%d: %s" with its name padded with blanks to 19 characters.
     static std::string wordLabel(int index);
@@ -57,7 +57,7 @@ class CDebugDlg : public CToolDialog {
     QTimer* timer() const { return timer_; }
     int base() const { return base_; }
     QLabel* rowLabel(int row) const { return labels_[static_cast<std::size_t>(row)]; }
-    CStatusValueBox* valueBox(int row) const { return boxes_[static_cast<std::size_t>(row)]; }
+    StatusValueBox* valueBox(int row) const { return boxes_[static_cast<std::size_t>(row)]; }
 
   public slots:
     // Timer 101: redraws the selected tab's words that changed.
@@ -75,7 +75,7 @@ class CDebugDlg : public CToolDialog {
     QTabBar* tabs_ = nullptr;
     QTimer* timer_ = nullptr;
     std::array<QLabel*, kRows> labels_{};
-    std::array<CStatusValueBox*, kRows> boxes_{};
+    std::array<StatusValueBox*, kRows> boxes_{};
     std::array<std::uint32_t, kStatusWordCount> drawn_{};
     int base_ = 0;
 };

@@ -18,26 +18,26 @@ CommandWordSource commandWordOf(CMainFrame& frame) {
 class ProgramDialogs final : public FrameDialogs {
   public:
     Outcome runProjectInfo(CMainFrame& frame, bool newMode) override {
-        CProjectInfoDlg dialog(&frame, frame.strings(), frame.boxes(), frame.records().projectInfo,
-                               newMode);
+        ProjectInfoDialog dialog(&frame, frame.strings(), frame.boxes(),
+                                 frame.records().projectInfo, newMode);
         return outcomeOf(dialog, dialog.exec());
     }
 
     Outcome runSerialPort(CMainFrame& frame) override {
-        CSerialPortDlg dialog(&frame, frame.strings(), frame.boxes(), frame.records().port,
-                              frame.devicePaths(), commandWordOf(frame),
-                              [] { return listSerialDevices(); });
+        SerialPortDialog dialog(&frame, frame.strings(), frame.boxes(), frame.records().port,
+                                frame.devicePaths(), commandWordOf(frame),
+                                [] { return listSerialDevices(); });
         return outcomeOf(dialog, dialog.exec());
     }
 
     Outcome runScopeSetup(CMainFrame& frame) override {
-        CScopeSetupDlg dialog(&frame, frame.strings(), frame.boxes(), frame.records().scope,
-                              frame.records().params.currentSet, commandWordOf(frame));
+        ScopeSetupDialog dialog(&frame, frame.strings(), frame.boxes(), frame.records().scope,
+                                frame.records().params.currentSet, commandWordOf(frame));
         return outcomeOf(dialog, dialog.exec());
     }
 
     void runDebug(CMainFrame& frame) override {
-        CDebugDlg dialog(&frame, frame.strings(), frame.session().link().status);
+        DebugDialog dialog(&frame, frame.strings(), frame.session().link().status);
         dialog.exec();
     }
 

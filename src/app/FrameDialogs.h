@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/NotificationRoutes.h"
-#include "app/ToolDialog.h"
+#include "widgets/ToolDialog.h"
 
 namespace kvt {
 

@@ -21,9 +21,9 @@
 #include "data/Format.h"
 #include "data/MenuText.h"
 #include "data/ParaIni.h"
+#include "data/ScopeModel.h"
 #include "diag/AboutDialog.h"
 #include "engine/AcquisitionCommands.h"
-#include "scope/ScopeModel.h"
 #include "scope/view/ChildView.h"
 
 namespace kvt {
@@ -694,8 +694,8 @@ void CMainFrame::autoAdapt() {
 }
 
 void CMainFrame::about() {
-    CAboutDlg dialog(this, env_.strings, QString::fromLatin1(kVersionText),
-                     QString::fromStdString(env_.buildStamp));
+    AboutDialog dialog(this, env_.strings, QString::fromLatin1(kVersionText),
+                       QString::fromStdString(env_.buildStamp));
     dialog.exec();
 }
 

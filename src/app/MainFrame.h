@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/FrameDialogs.h"
-#include "app/MessageBoxes.h"
 #include "app/NotificationRoutes.h"
 #include "app/QtNotifier.h"
 #include "data/ComSettings.h"
@@ -19,6 +18,7 @@
 #include "data/StringTable.h"
 #include "engine/DeviceSession.h"
 #include "link/TraceLog.h"
+#include "widgets/MessageBoxes.h"
 
 class QAction;
 class QLabel;

@@ -15,7 +15,7 @@
 namespace kvt {
 
 // One text field of the block with its label and edit.
-struct CProjectInfoDlg::TextField {
+struct ProjectInfoDialog::TextField {
     int labelId;
     int labelString;
     const char* labelText;
@@ -26,7 +26,7 @@ struct CProjectInfoDlg::TextField {
     bool company;        // in the "Company" group, else in "Project"
 };
 
-const std::array<CProjectInfoDlg::TextField, 6> CProjectInfoDlg::kTextFields = {{
+const std::array<ProjectInfoDialog::TextField, 6> ProjectInfoDialog::kTextFields = {{
     {1027, 42, "Project Name:", kProjectNameEdit, 24, offsetof(ProjectInfo, projectName),
      sizeof(ProjectInfo::projectName), false},
     {1034, 45, "Name:", kNameEdit, 29, offsetof(ProjectInfo, name), sizeof(ProjectInfo::name),
@@ -60,8 +60,8 @@ std::string textOf(const ProjectInfo& info, std::size_t offset, std::size_t size
 
 }  // namespace
 
-CProjectInfoDlg::CProjectInfoDlg(QWidget* owner, Strings& strings, MessageBoxes& boxes,
-                                 ProjectInfo& info, bool newMode)
+ProjectInfoDialog::ProjectInfoDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes,
+                                     ProjectInfo& info, bool newMode)
     : CToolDialog(owner, strings, boxes), info_(info), copy_(info), newMode_(newMode) {
     setObjectName(QStringLiteral("projectInfoDialog"));
     const bool library = strings.libraryLoaded();
@@ -122,7 +122,7 @@ CProjectInfoDlg::CProjectInfoDlg(QWidget* owner, Strings& strings, MessageBoxes&
     }
 }
 
-void CProjectInfoDlg::readTextField(const TextField& field) {
+void ProjectInfoDialog::readTextField(const TextField& field) {
     QLineEdit& e = *edit(field.editId);
     // A field the user left as it was keeps its bytes, whatever the file put behind its zero or
     // however its bytes decode.
@@ -139,12 +139,12 @@ void CProjectInfoDlg::readTextField(const TextField& field) {
     }
 }
 
-void CProjectInfoDlg::readVersion() {
+void ProjectInfoDialog::readVersion() {
     copy_.projectVersion =
         readUnsignedEdit(*edit(kVersionEdit), 0, kMaxVersion, kShortFieldCharLimit);
 }
 
-void CProjectInfoDlg::readFileName() {
+void ProjectInfoDialog::readFileName() {
     // Only new mode lets the user choose the name; in normal mode the name stays as the file
     // gave it, so that merely opening and closing this dialog changes nothing.
     if (!newMode_) {
@@ -161,7 +161,7 @@ void CProjectInfoDlg::readFileName() {
     writeEdit(e, QString::fromStdString(result));
 }
 
-void CProjectInfoDlg::readAll() {
+void ProjectInfoDialog::readAll() {
     readFileName();
     for (const TextField& field : kTextFields) {
         readTextField(field);
@@ -169,7 +169,7 @@ void CProjectInfoDlg::readAll() {
     readVersion();
 }
 
-void CProjectInfoDlg::checkCharacters(QLineEdit& e) {
+void ProjectInfoDialog::checkCharacters(QLineEdit& e) {
     const QString typed = e.text().left(kFileNameChars);
     for (qsizetype i = 0; i < typed.size(); ++i) {
         const QChar c = typed.at(i);
@@ -188,11 +188,11 @@ void CProjectInfoDlg::checkCharacters(QLineEdit& e) {
     }
 }
 
-bool CProjectInfoDlg::copyDiffers() const {
+bool ProjectInfoDialog::copyDiffers() const {
     return std::memcmp(&copy_, &info_, sizeof(ProjectInfo)) != 0;
 }
 
-void CProjectInfoDlg::accept() {
+void ProjectInfoDialog::accept() {
     readAll();
     if (copyDiffers()) {
         setModifiedFlag(1);
@@ -201,7 +201,7 @@ void CProjectInfoDlg::accept() {
     QDialog::accept();
 }
 
-void CProjectInfoDlg::reject() {
+void ProjectInfoDialog::reject() {
     readAll();
     if (copyDiffers() && !confirmCancel(text(kProjectInfoCaption))) {
         return;

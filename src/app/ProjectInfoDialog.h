@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <array>
 
-#include "app/ToolDialog.h"
 #include "data/ProjectInfo.h"
+#include "widgets/ToolDialog.h"
 
 namespace kvt {
 
@@ -12,7 +12,7 @@ namespace kvt {
 // New Project) the file name can be chosen too; the main frame then writes the project under it.
 // The dialog edits a private copy and stores it on OK; the modified flag tells whether the block
 // changed.
-class CProjectInfoDlg : public CToolDialog {
+class ProjectInfoDialog : public CToolDialog {
     Q_OBJECT
 
   public:
@@ -35,8 +35,8 @@ class CProjectInfoDlg : public CToolDialog {
     // Characters a project's texts may not hold.
     static constexpr char kForbidden[] = {'|', '#'};
 
-    CProjectInfoDlg(QWidget* owner, Strings& strings, MessageBoxes& boxes, ProjectInfo& info,
-                    bool newMode);
+    ProjectInfoDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes, ProjectInfo& info,
+                      bool newMode);
 
     bool newMode() const { return newMode_; }
     const ProjectInfo& copy() const { return copy_; }

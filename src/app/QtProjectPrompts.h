@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "app/MessageBoxes.h"
 #include "data/ProjectCommands.h"
+#include "widgets/MessageBoxes.h"
 
 namespace kvt {
 

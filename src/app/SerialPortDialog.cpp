@@ -7,13 +7,11 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
-#include "link/SerialPort.h"
-
 namespace kvt {
 
-CSerialPortDlg::CSerialPortDlg(QWidget* owner, Strings& strings, MessageBoxes& boxes,
-                               PortSettings& port, DevicePaths& devices,
-                               CommandWordSource commandWord, DeviceLister lister)
+SerialPortDialog::SerialPortDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes,
+                                   PortSettings& port, DevicePaths& devices,
+                                   CommandWordSource commandWord, DeviceLister lister)
     : CToolDialog(owner, strings, boxes, std::move(commandWord)),
       port_(port),
       devices_(devices),
@@ -34,7 +32,7 @@ CSerialPortDlg::CSerialPortDlg(QWidget* owner, Strings& strings, MessageBoxes& b
         path->setObjectName(QStringLiteral("devicePath%1").arg(k));
         path->setCursorPosition(0);  // a long path shows its beginning
         // An empty path opens the default device; the edit shows which one.
-        path->setPlaceholderText(QString::fromStdString(SerialPort::defaultDevicePath(k)));
+        path->setPlaceholderText(QString::fromStdString(defaultDevicePath(k)));
         // Wide enough for a by-id path of a common adapter.
         path->setMinimumWidth(path->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
         auto* list = new QToolButton(portGroup);
@@ -72,7 +70,7 @@ CSerialPortDlg::CSerialPortDlg(QWidget* owner, Strings& strings, MessageBoxes& b
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("enableTimer"));
     timer_->setInterval(kEnableTimerMs);
-    connect(timer_, &QTimer::timeout, this, &CSerialPortDlg::applyEnabling);
+    connect(timer_, &QTimer::timeout, this, &SerialPortDialog::applyEnabling);
     timer_->start();
 
     const int baudCode = port_.baudCode.load();
@@ -85,7 +83,7 @@ CSerialPortDlg::CSerialPortDlg(QWidget* owner, Strings& strings, MessageBoxes& b
     applyEnabling();
 }
 
-void CSerialPortDlg::applyEnabling() {
+void SerialPortDialog::applyEnabling() {
     // Changing the port under a running action would pull the line away from the engine.
     const bool idle = commandWord() == 0;
     for (int k = 0; k < PortSettings::kPortCount; ++k) {
@@ -95,7 +93,7 @@ void CSerialPortDlg::applyEnabling() {
     }
 }
 
-void CSerialPortDlg::refreshDeviceList(int code) {
+void SerialPortDialog::refreshDeviceList(int code) {
     QMenu* menu = menus_[static_cast<std::size_t>(code)];
     menu->clear();
     if (!lister_) {
@@ -113,7 +111,7 @@ void CSerialPortDlg::refreshDeviceList(int code) {
     }
 }
 
-void CSerialPortDlg::readRadios() {
+void SerialPortDialog::readRadios() {
     for (int k = 0; k < PortSettings::kPortCount; ++k) {
         if (portRadio(k)->isChecked()) {
             portCode_ = k;
@@ -122,7 +120,7 @@ void CSerialPortDlg::readRadios() {
     }
 }
 
-DevicePaths CSerialPortDlg::readPaths() const {
+DevicePaths SerialPortDialog::readPaths() const {
     DevicePaths paths;
     for (int k = 0; k < PortSettings::kPortCount; ++k) {
         QString path = pathEdit(k)->text();
@@ -133,11 +131,11 @@ DevicePaths CSerialPortDlg::readPaths() const {
     return paths;
 }
 
-bool CSerialPortDlg::changed() const {
+bool SerialPortDialog::changed() const {
     return portCode_ != port_.portCode.load() || readPaths() != devices_;
 }
 
-void CSerialPortDlg::accept() {
+void SerialPortDialog::accept() {
     readRadios();
     if (changed()) {
         setModifiedFlag(1);
@@ -148,7 +146,7 @@ void CSerialPortDlg::accept() {
     QDialog::accept();
 }
 
-void CSerialPortDlg::reject() {
+void SerialPortDialog::reject() {
     readRadios();
     if (changed() && !confirmCancel(text(kCaption))) {
         return;

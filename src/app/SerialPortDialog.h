@@ -8,10 +8,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/ToolDialog.h"
 #include "data/ComSettings.h"
 #include "data/PortSettings.h"
 #include "data/SerialDevices.h"
+#include "widgets/ToolDialog.h"
 
 class QMenu;
 
@@ -23,7 +23,7 @@ namespace kvt {
 //
 // On OK the dialog stores its port code and device paths; its modified flag tells the main frame
 // that the port changed (the frame then forgets the baud rate and writes KVT_com.ini).
-class CSerialPortDlg : public CToolDialog {
+class SerialPortDialog : public CToolDialog {
     Q_OBJECT
 
   public:
@@ -40,8 +40,8 @@ class CSerialPortDlg : public CToolDialog {
     // The enabling rule runs again this often while the dialog is open.
     static constexpr int kEnableTimerMs = 5000;
 
-    CSerialPortDlg(QWidget* owner, Strings& strings, MessageBoxes& boxes, PortSettings& port,
-                   DevicePaths& devices, CommandWordSource commandWord, DeviceLister lister);
+    SerialPortDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes, PortSettings& port,
+                     DevicePaths& devices, CommandWordSource commandWord, DeviceLister lister);
 
     QRadioButton* portRadio(int code) const { return control<QRadioButton>(kPortRadioIds[code]); }
     // The device path edit and the list button of a port code.

@@ -3,8 +3,8 @@
 #include "cli/ExitCodes.h"
 #include "cli/ProjectStore.h"
 #include "cli/RecordFields.h"
+#include "data/ScopeModel.h"
 #include "scope/CsvExport.h"
-#include "scope/ScopeModel.h"
 
 namespace kvt::cli {
 namespace {

@@ -9,9 +9,9 @@
 #include "cli/RecordFields.h"
 #include "cli/RecordOptions.h"
 #include "data/Format.h"
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionCommands.h"
 #include "scope/CsvExport.h"
-#include "scope/ScopeModel.h"
 
 namespace kvt::cli {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "data/Format.h"
 #include "data/ProjectFile.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 namespace kvt::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "cli/Values.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 namespace kvt::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/Arguments.h"
-#include "scope/ScopeSettings.h"
+#include "data/ScopeSettings.h"
 
 namespace kvt::cli {
 

@@ -15,12 +15,12 @@ locale_t cLocale() {
 }
 
 // Switches the calling thread to the C locale for the lifetime of the object.
-class CLocaleScope {
+class LocaleScope {
   public:
-    CLocaleScope() : previous_(uselocale(cLocale())) {}
-    ~CLocaleScope() { uselocale(previous_); }
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
+    LocaleScope() : previous_(uselocale(cLocale())) {}
+    ~LocaleScope() { uselocale(previous_); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
 
   private:
     locale_t previous_;
@@ -29,7 +29,7 @@ class CLocaleScope {
 }  // namespace
 
 std::string format(const char* fmt, ...) {
-    CLocaleScope scope;
+    LocaleScope scope;
     va_list args;
     va_start(args, fmt);
     va_list copy;
@@ -47,12 +47,12 @@ std::string format(const char* fmt, ...) {
 }
 
 double parseDouble(const std::string& text) {
-    CLocaleScope scope;
+    LocaleScope scope;
     return std::strtod(text.c_str(), nullptr);
 }
 
 long parseLong(const std::string& text) {
-    CLocaleScope scope;
+    LocaleScope scope;
     return std::strtol(text.c_str(), nullptr, 10);
 }
 

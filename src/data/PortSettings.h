@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace kvt {
 
@@ -33,6 +34,11 @@ constexpr int baudRateOf(std::int32_t baudCode) {
         default:
             return 0;
     }
+}
+
+// The device path of a port code that KVT_com.ini does not name.
+inline std::string defaultDevicePath(int portCode) {
+    return "/dev/ttyS" + std::to_string(portCode);
 }
 
 }  // namespace kvt

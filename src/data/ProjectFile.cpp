@@ -7,7 +7,7 @@
 #include "data/FileIo.h"
 #include "data/Format.h"
 #include "data/ProgramFiles.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 namespace kvt {
 namespace {

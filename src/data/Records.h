@@ -3,14 +3,14 @@
 #include <atomic>
 #include <cstdint>
 
+#include "data/AcquisitionBuffers.h"
 #include "data/CalibrationRecord.h"
 #include "data/DeviceInfo.h"
 #include "data/ParameterRecord.h"
 #include "data/PortSettings.h"
 #include "data/ProjectInfo.h"
+#include "data/ScopeSettings.h"
 #include "data/SetpointRecords.h"
-#include "scope/AcquisitionBuffers.h"
-#include "scope/ScopeSettings.h"
 
 namespace kvt {
 

@@ -28,7 +28,8 @@ QPixmap valvePicture() {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(QWidget* owner, Strings& strings, const QString& version, const QString& extra)
+AboutDialog::AboutDialog(QWidget* owner, Strings& strings, const QString& version,
+                         const QString& extra)
     : CToolDialog(owner, strings) {
     setObjectName(QStringLiteral("aboutDialog"));
     // The title always comes from the program's own table; the library may replace it below.

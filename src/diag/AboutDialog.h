@@ -2,12 +2,12 @@
 
 #include <QLabel>
 
-#include "app/ToolDialog.h"
+#include "widgets/ToolDialog.h"
 
 namespace kvt {
 
 // The About box: the program's picture, four lines about it, the version and the build stamp.
-class CAboutDlg : public CToolDialog {
+class AboutDialog : public CToolDialog {
     Q_OBJECT
 
   public:
@@ -15,7 +15,7 @@ class CAboutDlg : public CToolDialog {
     static constexpr int kVersionLabel = 115;
     static constexpr int kOk = 7;
 
-    CAboutDlg(QWidget* owner, Strings& strings, const QString& version, const QString& extra);
+    AboutDialog(QWidget* owner, Strings& strings, const QString& version, const QString& extra);
 
     QLabel* versionLabel() const { return version_; }
     QLabel* extraLabel() const { return extra_; }

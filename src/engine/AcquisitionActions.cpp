@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "data/Format.h"
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionRecorder.h"
 #include "engine/AcquisitionRequests.h"
 #include "engine/AcquisitionSteps.h"
 #include "engine/ActionFamilies.h"
 #include "link/LinkThreads.h"
-#include "scope/ScopeModel.h"
 
 namespace kvt {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "data/Format.h"
+#include "data/ScopeModel.h"
 #include "link/Frame.h"
-#include "scope/ScopeModel.h"
 
 namespace kvt {
 namespace {

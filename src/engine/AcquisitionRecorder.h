@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <span>
 
+#include "data/AcquisitionBuffers.h"
+#include "data/ScopeSettings.h"
 #include "data/TraceSink.h"
-#include "scope/AcquisitionBuffers.h"
-#include "scope/ScopeSettings.h"
 
 namespace kvt {
 

@@ -4,9 +4,9 @@
 #include <span>
 #include <string_view>
 
+#include "data/ScopeSettings.h"
 #include "engine/AcquisitionRecorder.h"
 #include "engine/ActionEngine.h"
-#include "scope/ScopeSettings.h"
 
 namespace kvt {
 

@@ -4,20 +4,9 @@
 #include <functional>
 #include <string>
 
+#include "data/MessageBoxRequest.h"
+
 namespace kvt {
-
-enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class BoxIcon { None, Exclamation, Question, Stop, Information };
-enum class BoxResult { Ok, Cancel, Yes, No };
-
-struct MessageBoxRequest {
-    std::string text;
-    std::string caption;
-    BoxButtons buttons = BoxButtons::Ok;
-    BoxIcon icon = BoxIcon::None;
-    bool owned = false;  // owned by the main frame rather than by nobody
-    BoxResult defaultButton = BoxResult::Ok;
-};
 
 // How the engine reaches the user interface: notification 0x8001 sent (the engine waits until the
 // handler is done) or posted (it does not), and message boxes. The desktop program implements it

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "data/StatusBlock.h"
 #include "link/Frame.h"
 #include "link/LinkTiming.h"
 #include "link/ReceiveRing.h"
@@ -49,21 +50,6 @@ enum TimerId : int {
     TimerAcqStop = 4,     // acquisition hard stop
 };
 inline constexpr int kTimerCount = 10;
-
-// The 30 words through which link and engine publish their state for the Debug dialog. Words 1,
-// 6, 8 and 9 are the engine's variables themselves; the others are copies.
-enum StatusWord : int {
-    StatusThreadStep = 0,
-    StatusThreadCmd = 1,
-    StatusSendState = 2,
-    StatusReceiveState = 3,
-    StatusRetry = 4,
-    StatusActionStep = 6,
-    StatusActionRetry = 7,
-    StatusActionRetryStep = 8,
-    StatusActionSubCmd = 9,
-};
-inline constexpr int kStatusWordCount = 30;
 
 // The ten millisecond down-counters. A timer is kept as its start and length on the tick
 // source, so it counts down whether or not a thread is awake to decrement it; a thread that waits
@@ -121,7 +107,7 @@ struct LinkState {
     ReceiveRing ring;
 
     LinkTimers timers;
-    std::array<std::atomic<std::uint32_t>, kStatusWordCount> status{};
+    StatusBlock status{};
 
     // Doorbells of the four threads (the receive thread also waits on the port).
     Wakeup mainCtrlWakeup;

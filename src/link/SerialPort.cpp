@@ -45,10 +45,6 @@ SerialPort::~SerialPort() {
     }
 }
 
-std::string SerialPort::defaultDevicePath(int portCode) {
-    return format("/dev/ttyS%d", portCode);
-}
-
 void SerialPort::setDevicePath(int portCode, std::string path) {
     if (portCode >= 0 && portCode < PortSettings::kPortCount) {
         paths_[portCode] = std::move(path);

@@ -26,8 +26,6 @@ class SerialPort {
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // Device path of port code k ("COM<k+1>"): the configured path, else /dev/ttyS<k>.
-    static std::string defaultDevicePath(int portCode);
     void setDevicePath(int portCode, std::string path);
     // A path that replaces the configured one whatever the port code (kvtcli --port).
     void setDeviceOverride(std::string path);

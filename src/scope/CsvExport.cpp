@@ -6,7 +6,7 @@
 
 #include "data/FileIo.h"
 #include "data/Format.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 namespace kvt {
 namespace {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
+#include "data/AcquisitionBuffers.h"
+#include "data/ScopeSettings.h"
 #include "data/Strings.h"
-#include "scope/AcquisitionBuffers.h"
-#include "scope/ScopeSettings.h"
 
 namespace kvt {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "data/AcquisitionBuffers.h"
 #include "data/Format.h"
-#include "scope/AcquisitionBuffers.h"
 
 namespace kvt {
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "data/AcquisitionBuffers.h"
 #include "data/Format.h"
-#include "scope/AcquisitionBuffers.h"
 #include "scope/ScopeZoom.h"
 
 namespace kvt {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "data/Format.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 #include "scope/ScopeReadout.h"
 
 namespace kvt {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "scope/AcquisitionBuffers.h"
+#include "data/AcquisitionBuffers.h"
+#include "data/ScopeSettings.h"
 #include "scope/ScopeGeometry.h"
-#include "scope/ScopeSettings.h"
 #include "scope/ScopeZoom.h"
 
 namespace kvt {

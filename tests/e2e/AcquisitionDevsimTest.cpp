@@ -9,10 +9,10 @@
 #include <cstdio>
 
 #include "../../tools/devsim/StreamSignal.h"
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionCommands.h"
 #include "engine/DeviceSession.h"
 #include "link/Frame.h"
-#include "scope/ScopeModel.h"
 #include "support/Devsim.h"
 #include "support/EngineTestSupport.h"
 #include "support/RecordingNotifier.h"

@@ -8,7 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "data/ProjectFile.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 namespace {
 

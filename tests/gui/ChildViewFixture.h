@@ -13,8 +13,8 @@
 #include <string>
 
 #include "data/Format.h"
+#include "data/ScopeModel.h"
 #include "data/Strings.h"
-#include "scope/ScopeModel.h"
 #include "scope/view/ChildView.h"
 #include "support/RecordingTrace.h"
 

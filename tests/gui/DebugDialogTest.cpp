@@ -13,23 +13,23 @@ namespace {
 
 class DebugDialogTest : public ::testing::Test {
   protected:
-    std::unique_ptr<CDebugDlg> open() {
-        return std::make_unique<CDebugDlg>(nullptr, strings, words);
+    std::unique_ptr<DebugDialog> open() {
+        return std::make_unique<DebugDialog>(nullptr, strings, words);
     }
     void set(int word, std::uint32_t value) { words[static_cast<std::size_t>(word)] = value; }
 
     StringTable strings;
-    CDebugDlg::StatusWords words{};
+    DebugDialog::StatusWords words{};
 };
 
 TEST_F(DebugDialogTest, WordLabelsArePaddedNames) {
-    EXPECT_EQ(CDebugDlg::wordLabel(0), "0: 0 THREAD_STEP      ");
-    EXPECT_EQ(CDebugDlg::wordLabel(1), "1: 1 THREAD_CMD       ");
-    EXPECT_EQ(CDebugDlg::wordLabel(5), "5: 5" + std::string(18, ' '));
-    EXPECT_EQ(CDebugDlg::wordLabel(8), "8: 8 ACTION_RETRY_STEP");
-    EXPECT_EQ(CDebugDlg::wordLabel(9), "9: 9 ACTION_SUB_CMD   ");
-    EXPECT_EQ(CDebugDlg::wordLabel(14), "14: xE" + std::string(17, ' '));
-    EXPECT_EQ(CDebugDlg::wordLabel(29), "29: x1D" + std::string(16, ' '));
+    EXPECT_EQ(DebugDialog::wordLabel(0), "0: 0 THREAD_STEP      ");
+    EXPECT_EQ(DebugDialog::wordLabel(1), "1: 1 THREAD_CMD       ");
+    EXPECT_EQ(DebugDialog::wordLabel(5), "5: 5" + std::string(18, ' '));
+    EXPECT_EQ(DebugDialog::wordLabel(8), "8: 8 ACTION_RETRY_STEP");
+    EXPECT_EQ(DebugDialog::wordLabel(9), "9: 9 ACTION_SUB_CMD   ");
+    EXPECT_EQ(DebugDialog::wordLabel(14), "14: xE" + std::string(17, ' '));
+    EXPECT_EQ(DebugDialog::wordLabel(29), "29: x1D" + std::string(16, ' '));
 }
 
 TEST_F(DebugDialogTest, TheFirstOpeningShowsEveryRowOfTheFirstTab) {
@@ -48,9 +48,9 @@ TEST_F(DebugDialogTest, TheFirstOpeningShowsEveryRowOfTheFirstTab) {
     EXPECT_EQ(d->valueBox(1)->valueText(), "0x00000800 ");
     EXPECT_EQ(d->valueBox(6)->valueText(), "0x00000331 ");
     EXPECT_EQ(d->valueBox(9)->valueText(), "0xFFFFFFFF ");
-    for (int row = 0; row < CDebugDlg::kRows; ++row) {
+    for (int row = 0; row < DebugDialog::kRows; ++row) {
         EXPECT_FALSE(d->valueBox(row)->valueText().isEmpty()) << row;
-        EXPECT_EQ(d->rowLabel(row)->text().toStdString(), CDebugDlg::wordLabel(row));
+        EXPECT_EQ(d->rowLabel(row)->text().toStdString(), DebugDialog::wordLabel(row));
     }
     EXPECT_EQ(d->control<QWidget>(1001), d->rowLabel(0));
     EXPECT_EQ(d->control<QWidget>(1020), d->valueBox(9));
@@ -78,7 +78,7 @@ TEST_F(DebugDialogTest, AWordChangedOnAnotherTabIsDrawnWhenItsTabIsSelected) {
     d->tabs()->setCurrentIndex(1);
     EXPECT_EQ(d->base(), 10);
     EXPECT_EQ(d->valueBox(5)->valueText(), "0x00001234 ");
-    EXPECT_EQ(d->rowLabel(5)->text().toStdString(), CDebugDlg::wordLabel(15));
+    EXPECT_EQ(d->rowLabel(5)->text().toStdString(), DebugDialog::wordLabel(15));
     EXPECT_EQ(d->rowLabel(0)->text().toStdString(), "10: xA" + std::string(17, ' '));
 }
 
@@ -94,7 +94,7 @@ TEST_F(DebugDialogTest, SwitchingBackShowsTheWordsOfThatTabNotTheLastOnes) {
     d->tabs()->setCurrentIndex(2);
     EXPECT_EQ(d->base(), 20);
     EXPECT_EQ(d->valueBox(2)->valueText(), "0x00000000 ");
-    EXPECT_EQ(d->rowLabel(9)->text().toStdString(), CDebugDlg::wordLabel(29));
+    EXPECT_EQ(d->rowLabel(9)->text().toStdString(), DebugDialog::wordLabel(29));
 }
 
 TEST_F(DebugDialogTest, OkStopsTheTimerAndCloses) {

@@ -74,8 +74,8 @@ TEST_F(FrameDialogTest, ScopeSetupOkWithAChangeClearsTheSamplesZoomsBackAndMarks
     f.records().samples.analog[0][10] = 42.0f;
     zoomIn(f);
     ASSERT_FALSE(f.view().model().isFullWindow()) << "the drag zoomed in";
-    WhenModal<CScopeSetupDlg> setup([](CScopeSetupDlg& d) {
-        d.control<QComboBox>(CScopeSetupDlg::kSampleRate)->setCurrentIndex(2);
+    WhenModal<ScopeSetupDialog> setup([](ScopeSetupDialog& d) {
+        d.control<QComboBox>(ScopeSetupDialog::kSampleRate)->setCurrentIndex(2);
         d.accept();
     });
     f.action(command::kScopeSetup)->trigger();
@@ -93,8 +93,8 @@ TEST_F(FrameDialogTest, ScopeSetupCancelConfirmedWithYesCountsAsAChangeToo) {
     f.records().samples.analog[1][3] = 7.0f;
     zoomIn(f);
     ASSERT_FALSE(f.view().model().isFullWindow());
-    WhenModal<CScopeSetupDlg> setup([](CScopeSetupDlg& d) {
-        d.control<QLineEdit>(CScopeSetupDlg::kAcqTimeEdit)->setText("12");
+    WhenModal<ScopeSetupDialog> setup([](ScopeSetupDialog& d) {
+        d.control<QLineEdit>(ScopeSetupDialog::kAcqTimeEdit)->setText("12");
         d.reject();
     });
     boxes.answers = {BoxResult::Yes};
@@ -112,7 +112,7 @@ TEST_F(FrameDialogTest, ScopeSetupCancelConfirmedWithYesCountsAsAChangeToo) {
 TEST_F(FrameDialogTest, ScopeSetupWithoutAChangeKeepsTheRecording) {
     CMainFrame& f = start();
     f.records().samples.analog[0][10] = 42.0f;
-    WhenModal<CScopeSetupDlg> setup([](CScopeSetupDlg& d) { d.accept(); });
+    WhenModal<ScopeSetupDialog> setup([](ScopeSetupDialog& d) { d.accept(); });
     f.scopeSetup();
     ASSERT_TRUE(setup.seen);
     EXPECT_EQ(f.records().samples.analog[0][10], 42.0f);
@@ -121,9 +121,9 @@ TEST_F(FrameDialogTest, ScopeSetupWithoutAChangeKeepsTheRecording) {
 
 TEST_F(FrameDialogTest, ProjectInfoFromTheMenuMarksAChangedProject) {
     CMainFrame& f = start();
-    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) {
+    WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) {
         EXPECT_FALSE(d.newMode());
-        d.edit(CProjectInfoDlg::kProjectNameEdit)->setText("Pump station 4");
+        d.edit(ProjectInfoDialog::kProjectNameEdit)->setText("Pump station 4");
         d.accept();
     });
     f.action(command::kProjectInfo)->trigger();
@@ -136,7 +136,7 @@ TEST_F(FrameDialogTest, ProjectInfoFromTheMenuMarksAChangedProject) {
 
 TEST_F(FrameDialogTest, ProjectInfoLeftUnchangedLeavesTheProjectUnmodified) {
     CMainFrame& f = start();
-    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) { d.accept(); });
+    WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) { d.accept(); });
     f.projectInfo();
     ASSERT_TRUE(info.seen);
     EXPECT_FALSE(f.modified());
@@ -145,13 +145,13 @@ TEST_F(FrameDialogTest, ProjectInfoLeftUnchangedLeavesTheProjectUnmodified) {
 TEST_F(FrameDialogTest, NewProjectWritesTheProjectUnderTheNameChosen) {
     CMainFrame& f = start();
     f.records().params.currentSet.SETPOINT_SPAN = 55;
-    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) {
+    WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) {
         EXPECT_TRUE(d.newMode());
-        QLineEdit* file = d.edit(CProjectInfoDlg::kFileNameEdit);
+        QLineEdit* file = d.edit(ProjectInfoDialog::kFileNameEdit);
         EXPECT_TRUE(file->isEnabled());
         file->setText("station");
         leave(file);
-        d.edit(CProjectInfoDlg::kProjectNameEdit)->setText("Station");
+        d.edit(ProjectInfoDialog::kProjectNameEdit)->setText("Station");
         d.accept();
     });
     f.action(command::kNewProject)->trigger();
@@ -172,7 +172,7 @@ TEST_F(FrameDialogTest, NewProjectCancelledWritesNothingAndKeepsTheModifiedFlag)
     CMainFrame& f = start();
     f.setModified(true);
     boxes.answers = {BoxResult::No};  // do not save the old project
-    WhenModal<CProjectInfoDlg> info([](CProjectInfoDlg& d) { d.reject(); });
+    WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) { d.reject(); });
     f.newProject();
     ASSERT_TRUE(info.seen);
     EXPECT_EQ(fieldText(f.records().projectInfo.projectName), "UNKNOWN");
@@ -183,7 +183,7 @@ TEST_F(FrameDialogTest, NewProjectCancelledWritesNothingAndKeepsTheModifiedFlag)
 TEST_F(FrameDialogTest, AChangedPortIsWrittenAndTheNextActionStartsWithTheBaudRateTest) {
     CMainFrame& f = start();
     f.records().port.baudCode = PortSettings::Baud19200;
-    WhenModal<CSerialPortDlg> port([](CSerialPortDlg& d) {
+    WhenModal<SerialPortDialog> port([](SerialPortDialog& d) {
         d.portRadio(2)->click();
         d.accept();
     });
@@ -201,7 +201,7 @@ TEST_F(FrameDialogTest, AChangedPortIsWrittenAndTheNextActionStartsWithTheBaudRa
 TEST_F(FrameDialogTest, APortDialogLeftUnchangedKeepsTheRateFound) {
     CMainFrame& f = start();
     f.records().port.baudCode = PortSettings::Baud57600;
-    WhenModal<CSerialPortDlg> port([](CSerialPortDlg& d) { d.accept(); });
+    WhenModal<SerialPortDialog> port([](SerialPortDialog& d) { d.accept(); });
     f.serialPort();
     ASSERT_TRUE(port.seen);
     EXPECT_EQ(f.records().port.baudCode.load(), PortSettings::Baud57600);
@@ -209,7 +209,7 @@ TEST_F(FrameDialogTest, APortDialogLeftUnchangedKeepsTheRateFound) {
 
 TEST_F(FrameDialogTest, ADevicePathChosenInTheDialogIsStoredInTheComFile) {
     CMainFrame& f = start();
-    WhenModal<CSerialPortDlg> port([](CSerialPortDlg& d) {
+    WhenModal<SerialPortDialog> port([](SerialPortDialog& d) {
         d.pathEdit(1)->setText("/dev/ttyUSB1");
         d.accept();
     });
@@ -226,7 +226,7 @@ TEST_F(FrameDialogTest, CtrlShiftQOpensTheDebugDialog) {
     QApplication::setActiveWindow(&f);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     QString shown;
-    WhenModal<CDebugDlg> debug([&shown](CDebugDlg& d) {
+    WhenModal<DebugDialog> debug([&shown](DebugDialog& d) {
         shown = d.valueBox(1)->valueText();
         d.accept();
     });

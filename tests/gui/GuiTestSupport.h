@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "app/MainFrame.h"
-#include "app/MessageBoxes.h"
 #include "data/ProjectCommands.h"
 #include "data/StringTable.h"
 #include "data/Strings.h"
 #include "support/Pty.h"
+#include "widgets/MessageBoxes.h"
 
 namespace kvt::test {
 

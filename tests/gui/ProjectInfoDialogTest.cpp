@@ -31,12 +31,12 @@ class ProjectInfoDialogTest : public ::testing::Test {
         setFieldText(info.email, "service@example.org");
     }
 
-    std::unique_ptr<CProjectInfoDlg> open(bool newMode, Strings* with = nullptr) {
-        return std::make_unique<CProjectInfoDlg>(nullptr, with != nullptr ? *with : strings, boxes,
-                                                 info, newMode);
+    std::unique_ptr<ProjectInfoDialog> open(bool newMode, Strings* with = nullptr) {
+        return std::make_unique<ProjectInfoDialog>(nullptr, with != nullptr ? *with : strings,
+                                                   boxes, info, newMode);
     }
 
-    static QString textOf(CProjectInfoDlg& d, int id) { return d.edit(id)->text(); }
+    static QString textOf(ProjectInfoDialog& d, int id) { return d.edit(id)->text(); }
 
     StringTable strings;
     test::ScriptedBoxes boxes;
@@ -46,15 +46,15 @@ class ProjectInfoDialogTest : public ::testing::Test {
 TEST_F(ProjectInfoDialogTest, NormalModeShowsTheBlockWithTheFileNameLocked) {
     auto d = open(false);
     EXPECT_EQ(d->windowTitle(), "Project Info");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kFileNameEdit), "PUMP4.KVT");
-    EXPECT_FALSE(d->edit(CProjectInfoDlg::kFileNameEdit)->isEnabled());
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kProjectNameEdit), "Pump station 4");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kVersionEdit), "12");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kNameEdit), "Waterworks");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kAddressEdit), "Riverside 1");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kCityEdit), "Lakeside");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kPhoneFaxEdit), "+00 123 456");
-    EXPECT_EQ(textOf(*d, CProjectInfoDlg::kEmailEdit), "service@example.org");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kFileNameEdit), "PUMP4.KVT");
+    EXPECT_FALSE(d->edit(ProjectInfoDialog::kFileNameEdit)->isEnabled());
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kProjectNameEdit), "Pump station 4");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kVersionEdit), "12");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kNameEdit), "Waterworks");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kAddressEdit), "Riverside 1");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kCityEdit), "Lakeside");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kPhoneFaxEdit), "+00 123 456");
+    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kEmailEdit), "service@example.org");
     const std::pair<int, int> limits[] = {{1030, 29}, {1031, 24}, {1032, 6},  {1038, 29},
                                           {1049, 29}, {1053, 29}, {1040, 29}, {1041, 29}};
     for (const auto& [id, limit] : limits) {
@@ -67,7 +67,7 @@ TEST_F(ProjectInfoDialogTest, NormalModeShowsTheBlockWithTheFileNameLocked) {
 
 TEST_F(ProjectInfoDialogTest, NewModeUnlocksTheFileName) {
     auto d = open(true);
-    EXPECT_TRUE(d->edit(CProjectInfoDlg::kFileNameEdit)->isEnabled());
+    EXPECT_TRUE(d->edit(ProjectInfoDialog::kFileNameEdit)->isEnabled());
     EXPECT_EQ(d->windowTitle(), "Project Info") << "the template caption without a library";
 }
 
@@ -87,7 +87,7 @@ TEST_F(ProjectInfoDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
 
 TEST_F(ProjectInfoDialogTest, AForbiddenCharacterIsRemovedWithAMessage) {
     auto d = open(false);
-    QLineEdit* name = d->edit(CProjectInfoDlg::kProjectNameEdit);
+    QLineEdit* name = d->edit(ProjectInfoDialog::kProjectNameEdit);
     name->clear();
     QTest::keyClicks(name, "ab#cd");
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -99,19 +99,19 @@ TEST_F(ProjectInfoDialogTest, AForbiddenCharacterIsRemovedWithAMessage) {
 
 TEST_F(ProjectInfoDialogTest, EachForbiddenCharacterOfAPastedTextHasItsMessage) {
     auto d = open(true);
-    QLineEdit* city = d->edit(CProjectInfoDlg::kCityEdit);
+    QLineEdit* city = d->edit(ProjectInfoDialog::kCityEdit);
     city->setText("a|b#c|");
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[0].text, "Character not allowed! \n'|'");
     EXPECT_EQ(boxes.shown[1].text, "Character not allowed! \n'#'");
     EXPECT_EQ(city->text(), "abc");
-    d->edit(CProjectInfoDlg::kFileNameEdit)->setText("x#y");
-    EXPECT_EQ(d->edit(CProjectInfoDlg::kFileNameEdit)->text(), "xy");
+    d->edit(ProjectInfoDialog::kFileNameEdit)->setText("x#y");
+    EXPECT_EQ(d->edit(ProjectInfoDialog::kFileNameEdit)->text(), "xy");
 }
 
 TEST_F(ProjectInfoDialogTest, TheVersionTakesItsLeadingDigitsOnLeaving) {
     auto d = open(false);
-    QLineEdit* version = d->edit(CProjectInfoDlg::kVersionEdit);
+    QLineEdit* version = d->edit(ProjectInfoDialog::kVersionEdit);
     version->setText("12a4");  // pasted: typing would refuse the letter
     leave(version);
     EXPECT_EQ(version->text(), "12");
@@ -132,7 +132,7 @@ TEST_F(ProjectInfoDialogTest, TheVersionTakesItsLeadingDigitsOnLeaving) {
 TEST_F(ProjectInfoDialogTest, AVersionBeyondSixDigitsIsClampedNotCut) {
     info.projectVersion = 5000000;  // a damaged file
     auto d = open(false);
-    EXPECT_EQ(d->edit(CProjectInfoDlg::kVersionEdit)->text(), "999999");
+    EXPECT_EQ(d->edit(ProjectInfoDialog::kVersionEdit)->text(), "999999");
     d->accept();
     EXPECT_EQ(info.projectVersion, 999999u) << "not 500000";
     EXPECT_EQ(d->modifiedFlag(), 1);
@@ -140,7 +140,7 @@ TEST_F(ProjectInfoDialogTest, AVersionBeyondSixDigitsIsClampedNotCut) {
 
 TEST_F(ProjectInfoDialogTest, LeavingTheFileNameForcesTheProjectExtension) {
     auto d = open(true);
-    QLineEdit* file = d->edit(CProjectInfoDlg::kFileNameEdit);
+    QLineEdit* file = d->edit(ProjectInfoDialog::kFileNameEdit);
     const std::pair<const char*, const char*> cases[] = {
         {"station", "station.KVT"},
         {"station.txt", "station.KVT"},
@@ -159,12 +159,12 @@ TEST_F(ProjectInfoDialogTest, LeavingTheFileNameForcesTheProjectExtension) {
 
 TEST_F(ProjectInfoDialogTest, ALongNameIsCutBetweenCharacters) {
     auto d = open(true);
-    QLineEdit* file = d->edit(CProjectInfoDlg::kFileNameEdit);
+    QLineEdit* file = d->edit(ProjectInfoDialog::kFileNameEdit);
     // 24 letters and "ü" (2 bytes): a cut at 25 bytes would split the "ü".
     file->setText(QString(24, QLatin1Char('a')) + QString::fromUtf8("\xC3\xBC") + "bcd");
     leave(file);
     EXPECT_EQ(fieldText(d->copy().fileName), std::string(24, 'a') + ".KVT");
-    QLineEdit* name = d->edit(CProjectInfoDlg::kNameEdit);
+    QLineEdit* name = d->edit(ProjectInfoDialog::kNameEdit);
     name->setText(QString(29, QChar(0xFC)));  // 29 characters, 58 bytes
     leave(name);
     EXPECT_EQ(fieldText(d->copy().name).size(), 28u) << "14 whole characters fit 29 bytes";
@@ -173,9 +173,9 @@ TEST_F(ProjectInfoDialogTest, ALongNameIsCutBetweenCharacters) {
 
 TEST_F(ProjectInfoDialogTest, OkStoresTheEditsAndReportsTheChange) {
     auto d = open(false);
-    d->edit(CProjectInfoDlg::kProjectNameEdit)->setText("Pump station 5");
-    d->edit(CProjectInfoDlg::kVersionEdit)->setText("1234567");  // held to six digits
-    d->edit(CProjectInfoDlg::kEmailEdit)->setText("desk@example.org");
+    d->edit(ProjectInfoDialog::kProjectNameEdit)->setText("Pump station 5");
+    d->edit(ProjectInfoDialog::kVersionEdit)->setText("1234567");  // held to six digits
+    d->edit(ProjectInfoDialog::kEmailEdit)->setText("desk@example.org");
     d->accept();
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->modifiedFlag(), 1);
@@ -218,7 +218,7 @@ TEST_F(ProjectInfoDialogTest, BytesBehindAFieldsZeroSurviveAnUnchangedField) {
 TEST_F(ProjectInfoDialogTest, CancelAfterAChangeAsksAndNoKeepsTheDialogOpen) {
     auto d = open(false);
     d->show();
-    d->edit(CProjectInfoDlg::kCityEdit)->setText("Hilltop");
+    d->edit(ProjectInfoDialog::kCityEdit)->setText("Hilltop");
     boxes.answers = {BoxResult::No};
     d->reject();
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -237,7 +237,7 @@ TEST_F(ProjectInfoDialogTest, CancelAfterAChangeAsksAndNoKeepsTheDialogOpen) {
 
 TEST_F(ProjectInfoDialogTest, CancelAfterARevertedChangeDoesNotAsk) {
     auto d = open(false);
-    QLineEdit* version = d->edit(CProjectInfoDlg::kVersionEdit);
+    QLineEdit* version = d->edit(ProjectInfoDialog::kVersionEdit);
     version->setText("13");
     leave(version);
     version->setText("12");
@@ -252,11 +252,11 @@ TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {
     d->show();
     QApplication::setActiveWindow(d.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
-    QLineEdit* version = d->edit(CProjectInfoDlg::kVersionEdit);
+    QLineEdit* version = d->edit(ProjectInfoDialog::kVersionEdit);
     version->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return version->hasFocus(); }));
     version->setText("077");
-    d->edit(CProjectInfoDlg::kNameEdit)->setFocus();
+    d->edit(ProjectInfoDialog::kNameEdit)->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !version->hasFocus(); }));
     EXPECT_EQ(version->text(), "77");
     EXPECT_EQ(d->copy().projectVersion, 77u);

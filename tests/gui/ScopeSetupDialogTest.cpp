@@ -8,15 +8,15 @@
 #include <cstring>
 
 #include "GuiTestSupport.h"
+#include "data/ScopeModel.h"
 #include "data/StringTable.h"
-#include "scope/ScopeModel.h"
 #include "scope/view/ScopeSetupDialog.h"
 
 namespace kvt {
 namespace {
 
 using test::leave;
-using D = CScopeSetupDlg;
+using D = ScopeSetupDialog;
 
 class ScopeSetupDialogTest : public ::testing::Test {
   protected:
@@ -34,7 +34,7 @@ class ScopeSetupDialogTest : public ::testing::Test {
     static QLineEdit* edit(D& d, int id) { return d.control<QLineEdit>(id); }
     static QComboBox* combo(D& d, int id) { return d.control<QComboBox>(id); }
     static QRadioButton* radio(D& d, int id) { return d.control<QRadioButton>(id); }
-    static CSpinButton* spin(D& d, int id) { return d.control<CSpinButton>(id); }
+    static SpinButton* spin(D& d, int id) { return d.control<SpinButton>(id); }
     static bool enabled(D& d, int id) { return d.control<QWidget>(id)->isEnabled(); }
 
     StringTable strings;
@@ -233,7 +233,7 @@ TEST_F(ScopeSetupDialogTest, EverythingIsGreyDuringAnActionAndComesBackWithTheTi
     for (QWidget* w : d->findChildren<QWidget*>()) {
         const bool control =
             qobject_cast<QComboBox*>(w) || qobject_cast<QRadioButton*>(w) ||
-            qobject_cast<CSpinButton*>(w) ||
+            qobject_cast<SpinButton*>(w) ||
             (qobject_cast<QLineEdit*>(w) && !static_cast<QLineEdit*>(w)->isReadOnly());
         if (control && w->parentWidget() != nullptr &&
             !qobject_cast<QComboBox*>(w->parentWidget())) {

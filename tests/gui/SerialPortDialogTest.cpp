@@ -16,8 +16,8 @@ namespace {
 
 class SerialPortDialogTest : public ::testing::Test {
   protected:
-    std::unique_ptr<CSerialPortDlg> open(Strings* with = nullptr) {
-        return std::make_unique<CSerialPortDlg>(
+    std::unique_ptr<SerialPortDialog> open(Strings* with = nullptr) {
+        return std::make_unique<SerialPortDialog>(
             nullptr, with != nullptr ? *with : strings, boxes, port, devices,
             [this] { return commandWord; },
             [this] {
@@ -46,8 +46,8 @@ TEST_F(SerialPortDialogTest, OpeningChecksThePortAndShowsTheRateFound) {
         EXPECT_EQ(d->portRadio(k)->isChecked(), k == 2) << k;
         EXPECT_TRUE(d->portRadio(k)->isEnabled());
     }
-    auto* r19200 = d->control<QRadioButton>(CSerialPortDlg::kBaud19200);
-    auto* r57600 = d->control<QRadioButton>(CSerialPortDlg::kBaud57600);
+    auto* r19200 = d->control<QRadioButton>(SerialPortDialog::kBaud19200);
+    auto* r57600 = d->control<QRadioButton>(SerialPortDialog::kBaud57600);
     EXPECT_FALSE(r19200->isChecked());
     EXPECT_TRUE(r57600->isChecked());
     EXPECT_FALSE(r19200->isEnabled()) << "the rate is shown, never chosen";
@@ -191,7 +191,7 @@ TEST_F(SerialPortDialogTest, WithTheLanguageLibraryTheCaptionsAreLookedUp) {
     test::MarkedLibraryStrings library;
     auto d = open(&library);
     EXPECT_EQ(d->windowTitle(), "<Serial Port>");
-    EXPECT_EQ(d->control<QGroupBox>(CSerialPortDlg::kPortGroup)->title(), "<Com Port>");
+    EXPECT_EQ(d->control<QGroupBox>(SerialPortDialog::kPortGroup)->title(), "<Com Port>");
     EXPECT_EQ(d->control<QPushButton>(1)->text(), "<OK>");
     EXPECT_EQ(d->control<QPushButton>(2)->text(), "<Cancel>");
     EXPECT_EQ(d->portRadio(0)->text(), "Com 1") << "no string id: the template's text";

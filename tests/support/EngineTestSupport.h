@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/AcquisitionBuffers.h"
 #include "engine/Notifier.h"
 #include "link/LinkTiming.h"
-#include "scope/AcquisitionBuffers.h"
 #include "support/EngineHarness.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingTrace.h"

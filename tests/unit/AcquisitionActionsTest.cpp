@@ -13,11 +13,11 @@
 #include <mutex>
 #include <thread>
 
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionCommands.h"
 #include "engine/AcquisitionSteps.h"
 #include "engine/DeviceSession.h"
 #include "link/Frame.h"
-#include "scope/ScopeModel.h"
 #include "support/EngineTestSupport.h"
 #include "support/Pty.h"
 #include "support/RecordingNotifier.h"

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionRecorder.h"
 #include "link/Frame.h"
-#include "scope/ScopeModel.h"
 #include "support/RecordingTrace.h"
 
 namespace kvt {

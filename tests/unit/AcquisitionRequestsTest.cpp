@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionRequests.h"
 #include "engine/AcquisitionSteps.h"
 #include "engine/CommandWord.h"
-#include "scope/ScopeModel.h"
 
 namespace kvt {
 namespace {

@@ -7,11 +7,11 @@
 #include <atomic>
 #include <chrono>
 
+#include "data/ScopeModel.h"
 #include "engine/AcquisitionCommands.h"
 #include "engine/DeviceSession.h"
 #include "link/Frame.h"
 #include "link/SimulatedDevice.h"
-#include "scope/ScopeModel.h"
 #include "support/EngineTestSupport.h"
 #include "support/Pty.h"
 #include "support/RecordingNotifier.h"

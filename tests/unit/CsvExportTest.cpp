@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "GermanLocale.h"
+#include "data/ScopeModel.h"
 #include "scope/CsvExport.h"
-#include "scope/ScopeModel.h"
 
 namespace kvt {
 namespace {

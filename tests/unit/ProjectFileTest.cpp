@@ -8,7 +8,7 @@
 
 #include "FileTestSupport.h"
 #include "data/ProjectFile.h"
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 #include "support/RecordingTrace.h"
 
 namespace kvt {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 #include "scope/ScopeViewModel.h"
 
 namespace kvt {

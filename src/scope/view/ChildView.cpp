@@ -11,9 +11,9 @@
 #include <algorithm>
 
 #include "data/Format.h"
-#include "scope/ScopeModel.h"
-#include "scope/view/ColourLabel.h"
+#include "data/ScopeModel.h"
 #include "scope/view/ScopePainter.h"
+#include "widgets/ColourLabel.h"
 
 namespace kvt {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "data/AcquisitionBuffers.h"
+#include "data/ScopeSettings.h"
 #include "data/Strings.h"
 #include "data/TraceSink.h"
-#include "scope/AcquisitionBuffers.h"
-#include "scope/ScopeSettings.h"
 #include "scope/ScopeViewModel.h"
 
 class QLineEdit;

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 #include "scope/ScopeViewModel.h"
 
 namespace kvt {

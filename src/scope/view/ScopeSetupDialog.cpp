@@ -10,12 +10,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 namespace kvt {
 
 // An edit with its spin control and, for some, a read-only edit with the value read back.
-struct CScopeSetupDlg::NumericField {
+struct ScopeSetupDialog::NumericField {
     int group;
     int captionId;
     int edit;
@@ -28,7 +28,7 @@ struct CScopeSetupDlg::NumericField {
     int readEdit;  // 0: no read-back
 };
 
-const std::array<CScopeSetupDlg::NumericField, 5> CScopeSetupDlg::kNumericFields = {{
+const std::array<ScopeSetupDialog::NumericField, 5> ScopeSetupDialog::kNumericFields = {{
     {1578, 145, kAcqTimeEdit, kAcqTimeSpin, &ScopeSettings::acqTime, nullptr, 4, 20, 1,
      kAcqTimeRead},
     {1183, 81, kSetpointBeginEdit, kSetpointBeginSpin, nullptr, &ScopeSettings::setpointBegin, 0,
@@ -55,9 +55,9 @@ constexpr int kAnalogChannelCaption = 61;  // 61..64
 constexpr int kBinaryChannelCaption = 65;  // 65..68
 constexpr int kNoTriggerCaption = 69;      // "None (Roll Mode)"
 
-constexpr std::array<std::pair<int, int>, 3> kModeRadios = {{{CScopeSetupDlg::kStepMode, 78},
-                                                             {CScopeSetupDlg::kRampMode, 79},
-                                                             {CScopeSetupDlg::kTriggerMode, 80}}};
+constexpr std::array<std::pair<int, int>, 3> kModeRadios = {{{ScopeSetupDialog::kStepMode, 78},
+                                                             {ScopeSetupDialog::kRampMode, 79},
+                                                             {ScopeSetupDialog::kTriggerMode, 80}}};
 
 // Trigger channels: 0 none, 1..4 analog, 5..8 binary.
 constexpr int kTriggerChannels = 9;
@@ -96,9 +96,9 @@ int comboIndex(const QComboBox* combo, int last) {
 
 }  // namespace
 
-CScopeSetupDlg::CScopeSetupDlg(QWidget* owner, Strings& strings, MessageBoxes& boxes,
-                               ScopeSettings& settings, const ParameterRecord& currentSet,
-                               CommandWordSource commandWord)
+ScopeSetupDialog::ScopeSetupDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes,
+                                   ScopeSettings& settings, const ParameterRecord& currentSet,
+                                   CommandWordSource commandWord)
     : CToolDialog(owner, strings, boxes, std::move(commandWord)),
       settings_(settings),
       currentSet_(currentSet) {
@@ -114,12 +114,12 @@ CScopeSetupDlg::CScopeSetupDlg(QWidget* owner, Strings& strings, MessageBoxes& b
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("enableTimer"));
     timer_->setInterval(kEnableTimerMs);
-    connect(timer_, &QTimer::timeout, this, &CScopeSetupDlg::applyEnabling);
+    connect(timer_, &QTimer::timeout, this, &ScopeSetupDialog::applyEnabling);
     applyEnabling();
     timer_->start();
 }
 
-void CScopeSetupDlg::buildControls() {
+void ScopeSetupDialog::buildControls() {
     auto group = [this](int id, int captionId) {
         return named(new QGroupBox(caption(captionId), this), id);
     };
@@ -158,7 +158,7 @@ void CScopeSetupDlg::buildControls() {
         row->setSpacing(1);
         auto* edit = named(new QLineEdit(box), field.edit);
         edit->setFixedWidth(charWidth * 8);
-        auto* spin = named(new CSpinButton(box), field.spin);
+        auto* spin = named(new SpinButton(box), field.spin);
         spin->setRange(static_cast<int>(field.lo) * field.scale,
                        static_cast<int>(field.hi) * field.scale);
         row->addWidget(edit);
@@ -236,7 +236,7 @@ void CScopeSetupDlg::buildControls() {
     grid->addWidget(okCancelButtons(caption(kOkCaption), caption(kCancelCaption)), 1, 0, 1, 4);
 }
 
-void CScopeSetupDlg::fillControls() {
+void ScopeSetupDialog::fillControls() {
     const bool slave = copy_.masterSlave == 1;
     for (int c = 0; c < 4; ++c) {
         auto* combo = control<QComboBox>(kAnalogCombos[static_cast<std::size_t>(c)]);
@@ -288,7 +288,7 @@ void CScopeSetupDlg::fillControls() {
                       : text(kNotRead));
 }
 
-void CScopeSetupDlg::connectControls() {
+void ScopeSetupDialog::connectControls() {
     for (std::size_t m = 0; m < kModeRadios.size(); ++m) {
         connect(control<QRadioButton>(kModeRadios[m].first), &QRadioButton::clicked, this,
                 [this, m] {
@@ -308,15 +308,15 @@ void CScopeSetupDlg::connectControls() {
             });
     for (const NumericField& field : kNumericFields) {
         onFocusLost(control<QLineEdit>(field.edit), [this, &field] { readNumeric(field); });
-        connect(control<CSpinButton>(field.spin), &CSpinButton::stepped, this,
+        connect(control<SpinButton>(field.spin), &SpinButton::stepped, this,
                 [this, &field](int delta) { stepNumeric(field, delta); });
     }
 }
 
 // The field's value from the copy into its edit and spin.
-void CScopeSetupDlg::showNumeric(const NumericField& field) {
+void ScopeSetupDialog::showNumeric(const NumericField& field) {
     auto* edit = control<QLineEdit>(field.edit);
-    auto* spin = control<CSpinButton>(field.spin);
+    auto* spin = control<SpinButton>(field.spin);
     if (field.intField != nullptr) {
         const std::int32_t value = copy_.*field.intField;
         writeEdit(*edit, QString::fromStdString(integerFieldText(value)));
@@ -329,7 +329,7 @@ void CScopeSetupDlg::showNumeric(const NumericField& field) {
     }
 }
 
-void CScopeSetupDlg::readNumeric(const NumericField& field) {
+void ScopeSetupDialog::readNumeric(const NumericField& field) {
     auto* edit = control<QLineEdit>(field.edit);
     if (field.intField != nullptr) {
         copy_.*field.intField =
@@ -341,8 +341,8 @@ void CScopeSetupDlg::readNumeric(const NumericField& field) {
     showNumeric(field);
 }
 
-void CScopeSetupDlg::stepNumeric(const NumericField& field, int delta) {
-    auto* spin = control<CSpinButton>(field.spin);
+void ScopeSetupDialog::stepNumeric(const NumericField& field, int delta) {
+    auto* spin = control<SpinButton>(field.spin);
     const int position = spin->steppedPosition(delta);
     if (field.intField != nullptr) {
         copy_.*field.intField = position / field.scale;
@@ -353,7 +353,7 @@ void CScopeSetupDlg::stepNumeric(const NumericField& field, int delta) {
     spin->setPosition(position);
 }
 
-void CScopeSetupDlg::applyEnabling() {
+void ScopeSetupDialog::applyEnabling() {
     const bool idle = commandWord() == 0;
     const bool cascaded = std::find(kCascadedStructures.begin(), kCascadedStructures.end(),
                                     currentSet_.CONTROLLER_STRUCTURE) != kCascadedStructures.end();
@@ -361,7 +361,7 @@ void CScopeSetupDlg::applyEnabling() {
         for (const NumericField& field : kNumericFields) {
             if (field.edit == editId) {
                 control<QLineEdit>(field.edit)->setEnabled(on);
-                control<CSpinButton>(field.spin)->setEnabled(on);
+                control<SpinButton>(field.spin)->setEnabled(on);
             }
         }
     };
@@ -402,7 +402,7 @@ void CScopeSetupDlg::applyEnabling() {
     control<QRadioButton>(kSlave)->setEnabled(idle && cascaded);
 }
 
-void CScopeSetupDlg::readControls() {
+void ScopeSetupDialog::readControls() {
     for (std::size_t m = 0; m < kModeRadios.size(); ++m) {
         if (control<QRadioButton>(kModeRadios[m].first)->isChecked()) {
             copy_.mode = static_cast<std::int32_t>(m);
@@ -429,17 +429,17 @@ void CScopeSetupDlg::readControls() {
     }
 }
 
-bool CScopeSetupDlg::copyDiffers() const {
+bool ScopeSetupDialog::copyDiffers() const {
     ScopeSettings merged = settings_;
     copyEditable(copy_, merged);
     return std::memcmp(&merged, &settings_, sizeof(ScopeSettings)) != 0;
 }
 
-void CScopeSetupDlg::storeCopy() {
+void ScopeSetupDialog::storeCopy() {
     copyEditable(copy_, settings_);
 }
 
-void CScopeSetupDlg::accept() {
+void ScopeSetupDialog::accept() {
     readControls();
     if (copyDiffers()) {
         setModifiedFlag(1);
@@ -449,7 +449,7 @@ void CScopeSetupDlg::accept() {
     QDialog::accept();
 }
 
-void CScopeSetupDlg::reject() {
+void ScopeSetupDialog::reject() {
     readControls();
     if (copyDiffers()) {
         if (!confirmCancel(text(kCaption))) {

@@ -6,9 +6,10 @@
 #include <QTimer>
 #include <array>
 
-#include "app/ToolDialog.h"
 #include "data/ParameterRecord.h"
-#include "scope/ScopeSettings.h"
+#include "data/ScopeSettings.h"
+#include "widgets/SpinButton.h"
+#include "widgets/ToolDialog.h"
 
 namespace kvt {
 
@@ -20,7 +21,7 @@ namespace kvt {
 // stores it. The modified flag then tells the main frame that the settings changed (it clears
 // the samples, zooms back and marks the project modified). The read-back values belong to the
 // acquisition: the dialog shows them and never stores or compares them.
-class CScopeSetupDlg : public CToolDialog {
+class ScopeSetupDialog : public CToolDialog {
     Q_OBJECT
 
   public:
@@ -56,8 +57,8 @@ class CScopeSetupDlg : public CToolDialog {
     // Controller structures with a slave loop (cascaded control): only they record Slave signals.
     static constexpr std::array<std::int32_t, 2> kCascadedStructures = {6, 7};
 
-    CScopeSetupDlg(QWidget* owner, Strings& strings, MessageBoxes& boxes, ScopeSettings& settings,
-                   const ParameterRecord& currentSet, CommandWordSource commandWord);
+    ScopeSetupDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes, ScopeSettings& settings,
+                     const ParameterRecord& currentSet, CommandWordSource commandWord);
 
     const ScopeSettings& copy() const { return copy_; }
     QTimer* enableTimer() const { return timer_; }

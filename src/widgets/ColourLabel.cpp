@@ -1,4 +1,4 @@
-#include "scope/view/ColourLabel.h"
+#include "widgets/ColourLabel.h"
 
 #include <QPalette>
 

@@ -1,4 +1,4 @@
-#include "scope/ScopeModel.h"
+#include "data/ScopeModel.h"
 
 #include <algorithm>
 #include <cmath>

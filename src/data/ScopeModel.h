@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
-#include "scope/AcquisitionBuffers.h"
-#include "scope/ScopeSettings.h"
+#include "data/AcquisitionBuffers.h"
+#include "data/ScopeSettings.h"
 
 namespace kvt {
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "engine/Notifier.h"
+#include "data/MessageBoxRequest.h"
 
 namespace kvt {
 
