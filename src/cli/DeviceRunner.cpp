@@ -11,6 +11,7 @@
 #include "cli/Interrupt.h"
 #include "data/CommandLine.h"
 #include "data/Format.h"
+#include "data/PortProblem.h"
 #include "engine/AcquisitionCommands.h"
 
 namespace kvt::cli {
@@ -208,8 +209,16 @@ bool DeviceRunner::handle(const CliNotifier::Event& event, const ActionRequest& 
         return true;
     }
     if (code == notify::kBaudrateFailed) {
-        result.status = ActionResult::NoBaudRate;
+        const int openError = session_->port().openError();
         result.code = code;
+        if (portInUse(openError)) {
+            // Not the controller's silence: another program drives the line.
+            result.status = ActionResult::Failed;
+            result.message = portProblemText(
+                session_->port().devicePath(program_.records().port.portCode.load()), openError);
+            return true;
+        }
+        result.status = ActionResult::NoBaudRate;
         result.message = baudrateText();
         return true;
     }

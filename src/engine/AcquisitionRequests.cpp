@@ -122,10 +122,11 @@ std::uint8_t rampTimeByte(float seconds) {
 }
 
 Request ConfigRequest::request(const ScopeSettings& settings, const AcquisitionPlan& plan) const {
-    if (store != nullptr) {
-        return Request::read(label, code);
-    }
-    return Request::write(label, code, data != nullptr ? data(settings, plan) : 0);
+    Request request = store != nullptr
+                          ? Request::read(label, code)
+                          : Request::write(label, code, data != nullptr ? data(settings, plan) : 0);
+    request.streamAround = startsStream;
+    return request;
 }
 
 std::span<const ConfigRequest> stepModeRequests() {
@@ -139,7 +140,9 @@ std::span<const ConfigRequest> triggerModeRequests() {
 }
 
 Request pasRequest() {
-    return Request::write(kPasLabel, kPasCode, 0x00);
+    Request request = Request::write(kPasLabel, kPasCode, 0x00);
+    request.streamAround = true;
+    return request;
 }
 
 }  // namespace kvt

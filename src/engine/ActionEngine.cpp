@@ -197,6 +197,13 @@ void ActionEngine::abandonExchange() {
     link_.wake(ThreadId::MainCtrl);
 }
 
+int ActionEngine::bytesBehindReply() {
+    if (link_.streamMode.load() != 0 || link_.inTestMode()) {
+        return 0;
+    }
+    return static_cast<int>(link_.ring.available()) + port_.queuedBytes();
+}
+
 bool ActionEngine::linkIdle() const {
     return link_.SEND_STATE.load() != SendRequested && link_.RECEIVE_STATE.load() != ReceiveAwaited;
 }
@@ -282,12 +289,17 @@ ExchangeResult ActionEngine::exchange(const Request& request, ExchangeSteps step
                                                       request.replyLength, 0, kLinkBufferSize)));
         if (state == ReceiveDone) {
             const bool ok = request.replyLength == 1 ? isAck(reply) : isValidDataReply(reply);
-            if (ok) {
+            const int behind = ok && !request.streamAround ? bytesBehindReply() : 0;
+            if (ok && behind == 0) {
                 return {ExchangeResult::Replied, reply};
             }
-            trace_.text(errorText(request.mnemonic, reply, state), request.replyLength == 1
-                                                                       ? TraceKind::ReceiveText
-                                                                       : TraceKind::ChecksumError);
+            if (behind > 0) {
+                trace_.text(format("Reply followed by %d more bytes", behind),
+                            TraceKind::ReceiveText);
+            }
+            trace_.text(errorText(request.mnemonic, reply, state),
+                        request.replyLength == 1 || behind > 0 ? TraceKind::ReceiveText
+                                                               : TraceKind::ChecksumError);
             if (onReplyFailure == ReplyFailure::Retry) {
                 failExchange(notify::kBadReply, actionStart, true);
             }

@@ -28,6 +28,10 @@ struct Request {
     std::uint8_t dataLength = 1;         // a request that carries no value still sends one 0x00
     std::int32_t replyLength = 3;        // 1: an acknowledge; otherwise a data reply of that length
     std::string_view sendMnemonic = {};  // names a send failure, when it differs
+    // Outside a stream the controller sends exactly one reply per request, so bytes waiting
+    // behind a reply mean it was not the reply (noise in front of it) and the exchange fails.
+    // Requests next to a stream (the one that starts it, PAS) expect stream bytes around them.
+    bool streamAround = false;
 
     static Request read(std::string_view mnemonic, std::uint8_t code, std::int32_t replyLength = 3);
     static Request write(std::string_view mnemonic, std::uint8_t code, std::uint8_t value);
@@ -156,6 +160,8 @@ class ActionEngine {
     bool runBaudTest(std::uint32_t step);
     bool deviceGoneEnd();
     void abandonExchange();
+    // Bytes received after the reply just taken, in the receive ring or still at the port.
+    int bytesBehindReply();
 
     LinkState& link_;
     SerialPort& port_;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -88,11 +89,22 @@ bool SerialPort::InitComPort() {
     const std::string path = devicePath(portCode);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        openError_ = errno;
         trace_.info(format(" Init Com Port, Handle error: %d", errno));
         return false;
     }
-    // Nobody else may open the line while the tool drives it.
+    // Nobody else may drive the line while the tool does: TIOCEXCL keeps out other opens, except
+    // those of root, and the lock keeps out a second copy of the tool whoever runs it (two
+    // programs taking turns on one line would read each other's replies).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        openError_ = error;
+        trace_.info(format(" Init Com Port, Handle error: %d", error));
+        return false;
+    }
     ::ioctl(fd, TIOCEXCL);
+    openError_ = 0;
     fd_ = fd;
 
     if (!configure(fd, baudRate)) {

@@ -35,6 +35,9 @@ class SerialPort {
     void CloseComPort();
     void ClearComPortInputBuffer();
     bool isOpen() const { return fd_.load() >= 0; }
+    // errno of the last open that failed (EWOULDBLOCK: another program holds the line); 0 once
+    // an open succeeded.
+    int openError() const { return openError_.load(); }
 
     // --- used by the transmit and receive threads ---
     enum class WriteResult { Written, Failed, Short };
@@ -60,6 +63,7 @@ class SerialPort {
     std::string override_;
     mutable std::shared_mutex ioMutex_;  // close waits until no thread is inside a port call
     std::atomic<int> fd_{-1};
+    std::atomic<int> openError_{0};
 };
 
 }  // namespace kvt

@@ -1,7 +1,10 @@
 // kvtcli end to end when things go wrong: a dead line, no answer at any rate, corrupt replies,
 // Ctrl+C, bad arguments and files that cannot be read or written.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -95,6 +98,26 @@ TEST_F(CliFaultsTest, AMissingPortIsNamed) {
     EXPECT_NE(run.err.find(work_.file("no-such-tty") + ": No such file or directory"),
               std::string::npos)
         << run.err;
+}
+
+// Root passes the terminal's exclusive mode, so only the lock keeps a second program off a
+// line that one already drives. The test holds the lock as the first program would.
+TEST_F(CliFaultsTest, ALineHeldByAnotherProgramIsRefusedAndLeftAlone) {
+    startDevsim();
+    const int holder = ::open(sim_->terminalPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const CliRun refused = cli({"read-params"});
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_NE(refused.err.find(sim_->terminalPath() + " is in use by another program"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Devsim::field(sim_->command("counters"), "requests"), 0)
+        << "nothing reached the line";
+    ::close(holder);
+
+    const CliRun after = cli({"read-params"});
+    EXPECT_EQ(after.exitCode, 0) << after.err;
 }
 
 TEST_F(CliFaultsTest, AnOldControllerIsRefusedOnce) {

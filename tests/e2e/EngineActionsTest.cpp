@@ -271,6 +271,25 @@ TEST_F(EngineActionsTest, TheFourthBadReplyEndsTheReadWithNotification6) {
     EXPECT_FALSE(records->params.deviceValid());
 }
 
+// Three STX bytes form a well-formed one-byte reply of their own: in front of the real reply
+// they would pass for it, and the status would report every alarm.
+TEST_F(EngineActionsTest, StxNoiseInFrontOfAReplyIsRetriedNotBelieved) {
+    ASSERT_TRUE(run(cmd::kReadStatus, notify::kStatusRead));
+    const StatusInfo clean = records->status;
+    ASSERT_TRUE(clean.valid());
+    records->status = StatusInfo{};
+    notifier.clear();
+    sim.command("noise 3 0x02");
+    ASSERT_TRUE(run(cmd::kReadStatus, notify::kStatusRead));
+    EXPECT_TRUE(trace.contains("Reply followed by 3 more bytes"));
+    EXPECT_TRUE(trace.contains("Retry 1 "));
+    EXPECT_EQ(notifier.codes(), (std::vector<int>{notify::kStatusRead}));
+    EXPECT_EQ(records->status.overvoltage, clean.overvoltage);
+    EXPECT_EQ(records->status.undervoltage, clean.undervoltage);
+    EXPECT_EQ(records->status.overtemperature, clean.overtemperature);
+    EXPECT_EQ(records->status.ledRed, clean.ledRed);
+}
+
 TEST_F(EngineActionsTimeOutTest, TheFourthLostRequestEndsTheWriteWithNotification4) {
     sim.command("drop 4");
     ASSERT_TRUE(run(cmd::kWriteParameter, notify::kTimeout));

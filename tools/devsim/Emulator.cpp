@@ -261,12 +261,13 @@ void Emulator::sendReply(const RequestKind& kind, Answer answer) {
     if (answer.reply.empty()) {
         return;
     }
-    if (faults_.noise > 0) {
-        const std::vector<std::uint8_t> noise(faults_.noise, faults_.noiseByte);
+    // Noise goes out with the reply in one piece, so the tool finds it in front of the reply
+    // however fast it reads.
+    std::vector<std::uint8_t> noise(faults_.noise, faults_.noiseByte);
+    if (!noise.empty()) {
         counters_.noiseBytes += noise.size();
         faults_.noise = 0;
         log_.bytes(now_, "tx", "---", noise, "noise on request");
-        line_.enqueue(noise, now_);
     }
     std::string note = std::move(answer.note);
     if (answer.dataReply && faults_.badBcc > 0) {
@@ -283,7 +284,8 @@ void Emulator::sendReply(const RequestKind& kind, Answer answer) {
         ++counters_.naks;
     }
     log_.bytes(now_, "tx", kind.mnemonic, answer.reply, note);
-    line_.enqueue(answer.reply, now_);
+    noise.insert(noise.end(), answer.reply.begin(), answer.reply.end());
+    line_.enqueue(noise, now_);
 }
 
 void Emulator::startStream(std::chrono::microseconds period, std::uint64_t records,
