@@ -2,37 +2,18 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/ProjectStore.h"
-#include "cli/RecordFields.h"
+#include "cli/ShowResult.h"
 #include "data/ScopeModel.h"
 #include "scope/CsvExport.h"
 
 namespace kvt::cli {
-namespace {
-
-Json recordingSummary(const ScopeSettings& scope) {
-    Json out = Json::object();
-    out.set("samples", Json::integer(recordedSampleCount(scope)))
-        .set("period", Json::real(samplePeriod(scope)));
-    return out;
-}
-
-}  // namespace
 
 int runShow(CommandContext& c) {
     const std::string& file = c.invocation().args[0];
     if (const FileOutcome opened = openProject(c.program(), file); !opened.ok) {
         return c.fail(exit_code::kFile, opened.message);
     }
-    const Records& r = c.records();
-    c.result()
-        .set("projectInfo", projectInfoJson(r.projectInfo))
-        .set("serialSetpoint", serialSetpointJson(r.serialSetpoint))
-        .set("parameters", parametersJson(r.params.currentSet))
-        .set("scopeSettings", scopeSettingsJson(r.scope))
-        .set("recording", recordingSummary(r.scope));
-    if (r.deviceInfo.valid()) {
-        c.result().set("deviceInfo", deviceInfoJson(r.deviceInfo));
-    }
+    c.result() = showResult(c.records());
     return c.code();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "data/Cp1252.h"
 #include "data/Format.h"
 
 namespace kvt::cli {
@@ -22,31 +23,6 @@ int digitsFor(T value, int most) {
         }
     }
     return most;
-}
-
-// Length of the UTF-8 sequence that starts at text[i], or 0 when the bytes there are not one.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 }  // namespace
@@ -217,12 +193,13 @@ std::string jsonQuoted(std::string_view text) {
             out += format("\\u%04x", c);
         } else if (c < 0x80) {
             out += static_cast<char>(c);
-        } else if (const std::size_t length = utf8Length(text, i); length != 0) {
+        } else if (const std::size_t length = utf8CharacterLength(text, i); length > 1) {
             out.append(text.substr(i, length));
             i += length;
             continue;
         } else {
-            out += format("\\u%04x", c);
+            // Stray bytes read as stored texts are: the output stays valid UTF-8.
+            out += cp1252ToUtf8(text.substr(i, 1));
         }
         ++i;
     }

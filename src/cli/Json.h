@@ -63,8 +63,8 @@ class Json {
     std::vector<std::pair<std::string, Json>> members_;
 };
 
-// A string as a JSON string literal, quotes included. Bytes that are not UTF-8 are written as
-// the Latin-1 characters of their value, so the output is always valid JSON.
+// A string as a JSON string literal, quotes included. Bytes that are not well-formed UTF-8 are
+// read as Windows-1252, the rule of stored texts, so the output is always valid UTF-8 and JSON.
 std::string jsonQuoted(std::string_view text);
 
 // The shortest "%.*g" form of a float (or double) that reads back as the same value; "null"

@@ -45,6 +45,22 @@ bool endsWithProjectExtension(const std::string& path) {
     return strcasecmp(tail.c_str(), extension.c_str()) == 0;
 }
 
+// The project file's messages are laid out for the window's boxes; kvtcli reports on one line.
+std::string oneLine(const std::string& message) {
+    std::string line;
+    for (const char c : message) {
+        if (c != '\n') {
+            line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+            line += ' ';
+        }
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
 }  // namespace
 
 std::string projectPath(const std::string& path) {
@@ -63,7 +79,7 @@ FileOutcome openProject(Program& program, const std::string& path) {
     ProjectContext context = program.projectContext();
     const ProjectFileResult loaded = ReadProjectFile(projectPath(path), context);
     if (!loaded.ok) {
-        return {false, loaded.message};
+        return {false, oneLine(loaded.message)};
     }
     return {true, {}};
 }
@@ -80,7 +96,7 @@ FileOutcome openOrCreateProject(Program& program, const std::string& path) {
     ReadComSettings(program.workingDirectory(), r.port, program.devicePaths());
     std::string message;
     if (!setProjectPath(r.projectInfo, projectPath(path), &message)) {
-        return {false, message};
+        return {false, oneLine(message)};
     }
     return {true, {}};
 }
@@ -89,7 +105,7 @@ FileOutcome saveProject(Program& program, const std::string& path) {
     ProjectContext context = program.projectContext();
     const ProjectFileResult saved = WriteProjectFile(projectPath(path), context);
     if (!saved.ok) {
-        return {false, saved.message};
+        return {false, oneLine(saved.message)};
     }
     return {true, {}};
 }

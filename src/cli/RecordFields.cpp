@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "data/Cp1252.h"
 #include "data/Format.h"
 #include "data/ProjectFile.h"
 #include "data/ScopeModel.h"
@@ -241,17 +242,23 @@ Json scopeSettingsJson(const ScopeSettings& scope) {
     return out;
 }
 
+// Stored texts are Windows-1252; kvtcli prints UTF-8.
+template <std::size_t N>
+std::string storedText(const char (&field)[N]) {
+    return cp1252ToUtf8(fieldText(field));
+}
+
 Json projectInfoJson(const ProjectInfo& info) {
     Json out = Json::object();
-    out.set("projectName", Json::string(fieldText(info.projectName)))
-        .set("fileName", Json::string(fieldText(info.fileName)))
-        .set("fullPath", Json::string(fieldText(info.fullPath)))
+    out.set("projectName", Json::string(storedText(info.projectName)))
+        .set("fileName", Json::string(storedText(info.fileName)))
+        .set("fullPath", Json::string(storedText(info.fullPath)))
         .set("projectVersion", Json::integer(info.projectVersion))
-        .set("name", Json::string(fieldText(info.name)))
-        .set("address", Json::string(fieldText(info.address)))
-        .set("city", Json::string(fieldText(info.city)))
-        .set("phoneFax", Json::string(fieldText(info.phoneFax)))
-        .set("email", Json::string(fieldText(info.email)));
+        .set("name", Json::string(storedText(info.name)))
+        .set("address", Json::string(storedText(info.address)))
+        .set("city", Json::string(storedText(info.city)))
+        .set("phoneFax", Json::string(storedText(info.phoneFax)))
+        .set("email", Json::string(storedText(info.email)));
     return out;
 }
 

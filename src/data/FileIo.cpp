@@ -3,11 +3,13 @@
 #include "data/UniqueFd.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 
 namespace kvt {
 namespace {
@@ -42,6 +44,31 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& target) {
     std::string name = "." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) +
                        "-" + std::to_string(counter.fetch_add(1));
     return target.parent_path() / name;
+}
+
+// The temporary files that saves to the same target left when their process was killed. One of
+// a process that still runs may be a save in progress and stays.
+void removeStaleTemporaries(const std::filesystem::path& target) {
+    const std::string prefix = "." + target.filename().string() + ".tmp-";
+    const auto folder =
+        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        char* after = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix.size(), &after, 10);
+        if (pid <= 0 || after == nullptr || *after != '-') {
+            continue;
+        }
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
 }
 
 }  // namespace
@@ -112,6 +139,7 @@ FileWriteResult replaceFileContents(const std::filesystem::path& path, std::stri
         }
     }
 
+    removeStaleTemporaries(target);
     std::filesystem::path temporary;
     UniqueFd fd;
     for (int attempt = 0; attempt < 16 && !fd.valid(); ++attempt) {

@@ -297,6 +297,7 @@ TEST_F(CliFaultsTest, FilesThatCannotBeReadOrWrittenAreFileErrors) {
         const CliRun run = cli(c.args);
         EXPECT_EQ(run.exitCode, 4) << c.args[0] << " " << c.args[1] << ": " << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_EQ(countOf(run.err, "\n"), 1u) << "one line: " << run.err;
         const auto result = parseOutput(run.out);
         ASSERT_TRUE(result) << run.out;
         EXPECT_EQ(result->at({"exitCode"}).number, 4);

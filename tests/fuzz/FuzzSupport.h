@@ -49,6 +49,24 @@ inline void require(bool condition, const char* what) {
     }
 }
 
+// A project file of any length from a fuzz input: its first two bytes give the length in units
+// of four bytes (0 .. 262140, so short, exact and over-long project files all occur), and the
+// remaining bytes, repeated, fill it.
+inline std::string projectFileFrom(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return std::string(reinterpret_cast<const char*>(data), size);
+    }
+    const std::size_t length = (static_cast<std::size_t>(data[0]) << 8 | data[1]) * 4;
+    std::string bytes(length, '\0');
+    const std::size_t pattern = size - 2;
+    if (pattern > 0) {
+        for (std::size_t i = 0; i < length; ++i) {
+            bytes[i] = static_cast<char>(data[2 + i % pattern]);
+        }
+    }
+    return bytes;
+}
+
 class FixedStrings final : public Strings {
   public:
     std::string text(int id) override { return id == 31 ? "UNKNOWN" : "text"; }

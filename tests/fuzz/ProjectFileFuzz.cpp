@@ -12,21 +12,6 @@
 
 namespace {
 
-std::string fileFrom(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) {
-        return std::string(reinterpret_cast<const char*>(data), size);
-    }
-    const std::size_t length = (static_cast<std::size_t>(data[0]) << 8 | data[1]) * 4;
-    std::string bytes(length, '\0');
-    const std::size_t pattern = size - 2;
-    if (pattern > 0) {
-        for (std::size_t i = 0; i < length; ++i) {
-            bytes[i] = static_cast<char>(data[2 + i % pattern]);
-        }
-    }
-    return bytes;
-}
-
 template <std::size_t N>
 bool terminated(const char (&field)[N]) {
     return ::strnlen(field, N) < N;
@@ -41,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static NullTrace trace;
     static DevicePaths devices;
     const auto path = fuzz::workFolder() / "input.KVT";
-    fuzz::writeInput(path, fileFrom(data, size));
+    fuzz::writeInput(path, fuzz::projectFileFrom(data, size));
 
     ProjectContext context{*records, strings, trace, fuzz::workFolder().string(), devices};
     const ProjectFileResult result = ReadProjectFile(path.string(), context);

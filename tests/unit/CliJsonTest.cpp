@@ -63,18 +63,6 @@ TEST(CliJson, StringsAreEscaped) {
     EXPECT_EQ(jsonQuoted(std::string("nul\0", 4)), "\"nul\\u0000\"");
 }
 
-TEST(CliJson, BytesThatAreNotUtf8BecomeTheirLatin1Characters) {
-    // "°C" in UTF-8 stays as it is.
-    EXPECT_EQ(jsonQuoted("\xc2\xb0"
-                         "C"),
-              "\"\xc2\xb0"
-              "C\"");
-    // A controller's stray byte, a cut sequence and an overlong form are written as \u00XX.
-    EXPECT_EQ(jsonQuoted("\xff"), "\"\\u00ff\"");
-    EXPECT_EQ(jsonQuoted("\xe2\x82"), "\"\\u00e2\\u0082\"");
-    EXPECT_EQ(jsonQuoted("\xc0\xaf"), "\"\\u00c0\\u00af\"");
-}
-
 TEST(CliTextRender, ShowsMembersNestedAndListsOnOneLine) {
     Json status = Json::object();
     status.set("overvoltage", Json::integer(1).withText("NO")).set("ledGreen", Json::integer(3));

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,6 +44,26 @@ TEST(FileIo, ANewFileGetsTheContentAndOrdinaryPermissions) {
     EXPECT_EQ(readFile(dir / "a.KVT"), "content");
     EXPECT_EQ(modeOf(dir / "a.KVT"), 0644u);
     EXPECT_EQ(folderNames(dir), std::vector<std::string>{"a.KVT"});
+}
+
+// A save killed between creating its temporary file and the rename leaves the file behind; the
+// next save to the same target clears those of processes that are gone.
+TEST(FileIo, ASaveClearsTheTemporaryFilesOfKilledSaves) {
+    TempDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = ".a.KVT.tmp-" + std::to_string(child) + "-0";
+    const std::string alive = ".a.KVT.tmp-" + std::to_string(::getpid()) + "-99";
+    const std::string otherTarget = ".b.KVT.tmp-" + std::to_string(child) + "-0";
+    for (const auto& name : {dead, alive, otherTarget}) {
+        writeFile(dir / name, "half a project");
+    }
+    ASSERT_TRUE(replaceFileContents(dir / "a.KVT", "content").ok);
+    EXPECT_EQ(folderNames(dir), (std::vector<std::string>{alive, otherTarget, "a.KVT"}));
 }
 
 TEST(FileIo, AnExistingFileKeepsItsPermissions) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kvt {
+
+// Texts stored in project and INI files are Windows-1252, the code page of the controller's
+// original platform, so that files keep their texts between Windows and Linux machines. Every
+// byte has a character (the five bytes Windows-1252 leaves unassigned stand for the control
+// characters of the same number, as Windows itself converts them), so decoding never fails and
+// always gives valid UTF-8.
+std::string cp1252ToUtf8(std::string_view bytes);
+
+// The stored bytes of a UTF-8 text; nothing when the text is not valid UTF-8 or holds a
+// character that Windows-1252 cannot hold. `refused` then gets that character.
+std::optional<std::string> utf8ToCp1252(std::string_view text, char32_t* refused = nullptr);
+
+// Length of the well-formed UTF-8 character at text[i], 0 when the bytes there are not one.
+std::size_t utf8CharacterLength(std::string_view text, std::size_t i);
+
+// Whether the bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing above
+// U+10FFFF, no cut sequence.
+bool isValidUtf8(std::string_view text);
+
+}  // namespace kvt
