@@ -38,7 +38,8 @@ const std::array<Command, 15> kCommands = {{
     {{"write-params", 1, 1, {}},
      "write-params FILE.KVT",
      "write the current set of the project, read it back and compare; exit 5 and the\n"
-     "differing fields when the controller holds other values",
+     "differing fields when the controller holds other values. Exit 4 without sending\n"
+     "anything for a file that is not a whole project or a value out of its page's range",
      true,
      runWriteParams},
     {{"diff", 1, 1, {}},
@@ -60,7 +61,8 @@ const std::array<Command, 15> kCommands = {{
      runReadMatrix},
     {{"write-matrix", 1, 1, {}},
      "write-matrix FILE.KVT",
-     "write the project's calibration matrix, DAC values and temperature",
+     "write the project's calibration matrix, DAC values and temperature. Exit 4 without\n"
+     "sending anything for a file that is not a whole project or a value out of range",
      true,
      runWriteMatrix},
     {{"setpoint", 1, 1, kSetpointOptions},

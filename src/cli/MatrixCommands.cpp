@@ -3,6 +3,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/ProjectStore.h"
 #include "cli/RecordFields.h"
+#include "cli/ValueChecks.h"
 
 namespace kvt::cli {
 namespace {
@@ -67,7 +68,7 @@ int runReadMatrix(CommandContext& c) {
 
 int runWriteMatrix(CommandContext& c) {
     const std::string& file = c.invocation().args[0];
-    if (const FileOutcome opened = openProject(c.program(), file); !opened.ok) {
+    if (const FileOutcome opened = openProjectToSend(c.program(), file); !opened.ok) {
         return c.fail(exit_code::kFile, opened.message);
     }
     const CalibrationRecord& cal = c.records().calibration;
@@ -76,6 +77,9 @@ int runWriteMatrix(CommandContext& c) {
         return c.fail(exit_code::kFile, file +
                                             " holds no complete calibration matrix (store one "
                                             "with read-matrix -o)");
+    }
+    if (const auto refused = refusedCalibration(cal); !refused.empty()) {
+        return refuseValues(c, file, refused);
     }
     if (writePartEmpty(cal)) {
         return c.fail(exit_code::kFile, file +

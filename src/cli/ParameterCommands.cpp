@@ -7,6 +7,7 @@
 #include "cli/ParameterCompare.h"
 #include "cli/ProjectStore.h"
 #include "cli/RecordFields.h"
+#include "cli/ValueChecks.h"
 
 namespace kvt::cli {
 namespace {
@@ -83,7 +84,7 @@ int runReadParams(CommandContext& c) {
 
 int runWriteParams(CommandContext& c) {
     const std::string& file = c.invocation().args[0];
-    if (const FileOutcome opened = openProject(c.program(), file); !opened.ok) {
+    if (const FileOutcome opened = openProjectToSend(c.program(), file); !opened.ok) {
         return c.fail(exit_code::kFile, opened.message);
     }
     const ParameterRecord& current = c.records().params.currentSet;
@@ -93,6 +94,10 @@ int runWriteParams(CommandContext& c) {
                       file +
                           " holds a Factory parameter set, which is not written; switch the "
                           "controller with param-set instead");
+    }
+    if (const auto refused = refusedParameters(current); !refused.empty()) {
+        c.result().set("written", Json::boolean(false));
+        return refuseValues(c, file, refused);
     }
     forgetDeviceSet(c.records());
     // Write, then read back: the engine runs the write first.

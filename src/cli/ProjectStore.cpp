@@ -61,15 +61,16 @@ std::string oneLine(const std::string& message) {
     return line;
 }
 
-}  // namespace
-
-std::string projectPath(const std::string& path) {
+std::string incompleteReason(const std::string& path) {
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.lexically_normal().string();
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    return path + ": not a complete project file: " +
+           (ec ? std::string("size unknown") : std::to_string(size) + " bytes") +
+           " (a project has " + std::to_string(kProjectFileSize) + "); nothing was sent";
 }
 
-FileOutcome openProject(Program& program, const std::string& path) {
+// Checks that the file can be read, then loads it (the records are reset first).
+FileOutcome load(Program& program, const std::string& path, bool mustBeComplete) {
     const FileReadResult file = probe(path);
     if (!file.opened) {
         return {false,
@@ -81,7 +82,26 @@ FileOutcome openProject(Program& program, const std::string& path) {
     if (!loaded.ok) {
         return {false, oneLine(loaded.message)};
     }
+    if (mustBeComplete && !loaded.complete) {
+        return {false, incompleteReason(path)};
+    }
     return {true, {}};
+}
+
+}  // namespace
+
+std::string projectPath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+FileOutcome openProject(Program& program, const std::string& path) {
+    return load(program, path, false);
+}
+
+FileOutcome openProjectToSend(Program& program, const std::string& path) {
+    return load(program, path, true);
 }
 
 FileOutcome openOrCreateProject(Program& program, const std::string& path) {

@@ -20,6 +20,10 @@ std::string projectPath(const std::string& path);
 // are reset first, as the window's Open does).
 FileOutcome openProject(Program& program, const std::string& path);
 
+// Opens a project whose values are to be sent to the controller: as openProject, and it must be
+// a complete project file. A shorter or longer file would send zeros or garbage.
+FileOutcome openProjectToSend(Program& program, const std::string& path);
+
 // A project to store results in: the file when it is there (it must be readable, or it is left
 // alone), otherwise a new project made of the defaults, with the port choice of KVT_com.ini
 // kept so that saving the new project does not change it.

@@ -11,6 +11,17 @@ inline constexpr int kCalRowWords = 11;  // ten values and a spare word (the val
 
 using CalibrationMatrix = std::int32_t[kCalArrays][kCalRows][kCalRowWords];
 
+// What the calibration dialog lets the values to send hold, and what kvtcli checks before Write
+// Matrix: a byte per matrix value, twelve bits per DAC value, the calibration temperature in C.
+struct CalibrationRange {
+    std::int32_t lo;
+    std::int32_t hi;
+    bool contains(std::int32_t value) const { return value >= lo && value <= hi; }
+};
+inline constexpr CalibrationRange kCalMatrixValueRange{0, 255};
+inline constexpr CalibrationRange kCalDacRange{0, 4095};
+inline constexpr CalibrationRange kCalTemperatureRange{0, 40};
+
 // Calibration data: 1883 words (7532 bytes), block 5 of a project file.
 struct CalibrationRecord {
     std::int32_t CAL_MODE;          // 0, 1 or 2

@@ -128,7 +128,9 @@ OpenOutcome OpenProject(ProjectContext& context, ProjectPrompts& prompts, bool m
     const ProjectFileResult loaded = ReadProjectFile(choice.fullPath, context);
     outcome.opened = true;
     outcome.modified = false;
-    context.records.parameterWriteAllowed = 1;
+    // Only a whole project holds a parameter set: a short file leaves the rest of the set zero,
+    // and such a set must not reach a controller.
+    context.records.parameterWriteAllowed = loaded.complete ? 1 : 0;
     if (!loaded.ok) {
         prompts.warn(loaded.message, context.strings.text(kOpenProject));
     }

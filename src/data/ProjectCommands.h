@@ -71,7 +71,9 @@ SaveOutcome SaveProjectAs(ProjectContext& context, ProjectPrompts& prompts, bool
 // Open (32005): asks to save a modified project first (a failed or impossible save ends the
 // command), lets the user choose a file, checks that it can be read ("Could not open File\n" and
 // the path otherwise), calls beforeLoad (the main window clears the engine's command word
-// there), loads the file and sets the parameter write-allowed flag.
+// there) and loads the file. The parameter write-allowed flag is set when the file was a
+// complete project and cleared otherwise: a short or long file opens, but Write stays off until
+// the set is taken from the controller (Copy).
 OpenOutcome OpenProject(ProjectContext& context, ProjectPrompts& prompts, bool modified,
                         const std::function<void()>& beforeLoad);
 

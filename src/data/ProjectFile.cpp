@@ -230,6 +230,7 @@ ProjectFileResult ReadProjectFile(const std::string& path, ProjectContext& conte
         return result;
     }
     result.ok = true;
+    result.complete = !file.truncated && file.bytes.size() == kProjectFileSize;
     return result;
 }
 

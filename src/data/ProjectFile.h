@@ -77,6 +77,10 @@ struct ProjectFileResult {
     bool clearsModified = false;
     // For the user when ok is false.
     std::string message;
+    // The file was a whole project: exactly kProjectFileSize bytes, all of them read. A shorter
+    // or longer file still loads, but its set is no project's and must not be written to a
+    // controller.
+    bool complete = false;
 };
 
 // Empties the project data: device and current parameter set, device information, status,
@@ -93,7 +97,8 @@ void SetDefaultNames(Records& records, Strings& strings);
 // bytes after the last block are ignored), replaces the stored full path by the actual one, and
 // reads KVT_com.ini. Every value that later code uses as an index or a count is brought into
 // range and every text of block 1 ends within its field. A path too long for the full path field
-// is refused before anything changes. The result tells whether the whole file could be read.
+// is refused before anything changes. The result tells whether the whole file could be read and
+// whether it was a complete project.
 ProjectFileResult ReadProjectFile(const std::string& path, ProjectContext& context);
 
 // Saves the project. The file is replaced only when all of it could be written (FileIo.h); on

@@ -196,19 +196,19 @@ TEST_F(CliCommandsTest, WriteParamsSendsTheProjectAndReadsItBack) {
 TEST_F(CliCommandsTest, WriteParamsReportsFieldsTheControllerDoesNotHold) {
     const std::string project = work_.file("odd.KVT");
     ASSERT_EQ(cli({"read-params", "-o", project}).exitCode, 0);
-    // Setpoint selection 6 is no code the controller knows: it goes out as 0.
+    // The temperature limit has no page that would keep it in range; 300 goes out as 44.
     ASSERT_TRUE(
-        patchFile(project, currentSetField(offsetof(ParameterRecord, SETPOINT_SELECTION)), 6));
+        patchFile(project, currentSetField(offsetof(ParameterRecord, OVERTEMPERATURE_LIMIT)), 300));
     const CliRun run = cli({"write-params", project});
     EXPECT_EQ(run.exitCode, 5) << run.err;
     const JsonNode result = json(run);
     EXPECT_FALSE(result.at({"ok"}).boolean);
     const auto& differences = result.at({"differences"}).items;
     ASSERT_EQ(differences.size(), 1u);
-    EXPECT_EQ(differences[0].at({"field"}).text, "SETPOINT_SELECTION");
-    EXPECT_EQ(differences[0].at({"project"}).number, 6);
-    EXPECT_EQ(differences[0].at({"device"}).number, 0);
-    EXPECT_NE(run.err.find("SETPOINT_SELECTION"), std::string::npos);
+    EXPECT_EQ(differences[0].at({"field"}).text, "OVERTEMPERATURE_LIMIT");
+    EXPECT_EQ(differences[0].at({"project"}).number, 300);
+    EXPECT_EQ(differences[0].at({"device"}).number, 44);
+    EXPECT_NE(run.err.find("OVERTEMPERATURE_LIMIT"), std::string::npos);
 }
 
 TEST_F(CliCommandsTest, WriteParamsLeavesAFactorySetAlone) {
@@ -513,7 +513,6 @@ TEST_F(CliSimulateTest, DeviceCommandsRunWithoutASerialPort) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"status"},
              {"diff", work_.file("sim.KVT")},
-             {"write-params", work_.file("sim.KVT")},
              {"read-matrix"},
              {"setpoint", "20"},
              {"setpoint", "off"},
@@ -525,6 +524,21 @@ TEST_F(CliSimulateTest, DeviceCommandsRunWithoutASerialPort) {
         EXPECT_EQ(run.exitCode, 0) << args[0] << ": " << run.err;
         EXPECT_TRUE(parseOutput(run.out)) << run.out;
     }
+    // 0x40 is no code of the digital output mode or the decimal point, so that set is not
+    // written back until those two are what a page would let them be.
+    const CliRun refused = cli({"write-params", work_.file("sim.KVT")});
+    EXPECT_EQ(refused.exitCode, 4) << refused.err;
+    EXPECT_NE(refused.err.find("OUTPUT_MODE = 64"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("DP = 64"), std::string::npos) << refused.err;
+    constexpr std::size_t kOutputMode = offsetof(ParameterRecord, OUTPUT_MODE);
+    constexpr std::size_t kDecimalPoint = offsetof(ParameterRecord, DP);
+    ASSERT_TRUE(patchFile(work_.file("sim.KVT"), currentSetField(kOutputMode), 1));
+    ASSERT_TRUE(patchFile(work_.file("sim.KVT"), currentSetField(kDecimalPoint), 3));
+    // Then it is sent, and the read-back (0x40 again) differs in just those two.
+    const CliRun written = cli({"write-params", work_.file("sim.KVT")});
+    EXPECT_EQ(written.exitCode, 5) << written.err;
+    EXPECT_NE(written.err.find("differs in 2 field(s): OUTPUT_MODE, DP"), std::string::npos)
+        << written.err;
     // The simulation holds no parameter set of its own: the switch is sent, but the read-back
     // still reports Custom, and that is said.
     const CliRun factory = cli({"param-set", "factory"});

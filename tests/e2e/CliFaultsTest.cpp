@@ -1,5 +1,6 @@
 // kvtcli end to end when things go wrong: a dead line, no answer at any rate, corrupt replies,
-// Ctrl+C, bad arguments and files that cannot be read or written.
+// Ctrl+C, bad arguments, files that cannot be read or written and projects whose values must
+// not reach a valve.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -316,6 +318,131 @@ TEST_F(CliFaultsTest, FilesThatCannotBeReadOrWrittenAreFileErrors) {
     const CliRun exported = cli({"export", project, "--csv", work_.file("no-folder/out.csv")});
     EXPECT_EQ(exported.exitCode, 4);
     EXPECT_NE(exported.err.find("cannot write"), std::string::npos) << exported.err;
+}
+
+// A file of the project's size whose every byte is chance: a foreign or damaged file.
+std::string randomBytes(std::size_t size) {
+    std::mt19937 generator(20240611);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(generator() & 0xFF);
+    }
+    return bytes;
+}
+
+std::size_t calibrationWord(std::size_t offset) {
+    return kProjectBlocks[4].offset + offset;
+}
+
+std::size_t matrixWriteWord(int array, int row, int value) {
+    return calibrationWord(
+        offsetof(CalibrationRecord, CAL_MATRIX_WRITE) +
+        sizeof(std::int32_t) *
+            static_cast<std::size_t>((array * kCalRows + row) * kCalRowWords + value));
+}
+
+std::size_t parameterWord(std::size_t offset) {
+    return kProjectBlocks[2].offset + offset;
+}
+
+// The fields named under "outOfRange", in order.
+std::vector<std::string> refusedFields(const JsonNode& result) {
+    std::vector<std::string> fields;
+    for (const JsonNode& item : result.at({"outOfRange"}).items) {
+        fields.push_back(item.at({"field"}).text);
+    }
+    return fields;
+}
+
+TEST_F(CliFaultsTest, DamagedProjectsSendNothing) {
+    startDevsim();
+    struct Damage {
+        std::string name;
+        std::string bytes;
+        std::string says;
+    };
+    const std::vector<Damage> files = {
+        {"empty.KVT", "", "not a complete project file: 0 bytes"},
+        {"cut.KVT", std::string(1000, '\x41'), "not a complete project file: 1000 bytes"},
+        {"random.KVT", randomBytes(kProjectFileSize), "out of range; nothing was sent"},
+    };
+    for (const Damage& file : files) {
+        ASSERT_TRUE(writeWholeFile(work_.file(file.name), file.bytes));
+        for (const char* command : {"write-params", "write-matrix"}) {
+            const CliRun run = cli({command, work_.file(file.name)});
+            EXPECT_EQ(run.exitCode, 4) << command << " " << file.name << ": " << run.err;
+            EXPECT_NE(run.err.find(file.says), std::string::npos)
+                << command << " " << file.name << ": " << run.err;
+            const auto result = parseOutput(run.out);
+            ASSERT_TRUE(result) << run.out;
+            EXPECT_FALSE(result->at({"ok"}).boolean);
+            EXPECT_EQ(result->at({"exitCode"}).number, 4);
+        }
+    }
+    // Not one request reached the controller, not even the baud-rate test.
+    EXPECT_EQ(sim_->counter("requests"), 0);
+}
+
+TEST_F(CliFaultsTest, AParameterSetOutsideItsPagesIsNamedFieldByField) {
+    startDevsim();
+    const std::string project = work_.file("edited.KVT");
+    ASSERT_EQ(cli({"read-params", "-o", project}).exitCode, 0);
+    ASSERT_TRUE(
+        patchFile(project, parameterWord(offsetof(ParameterRecord, PROPORTIONAL_GAIN)), 25.5f));
+    ASSERT_TRUE(
+        patchFile(project, parameterWord(offsetof(ParameterRecord, SETPOINT_SELECTION)), 6));
+    ASSERT_TRUE(patchFile(project, parameterWord(offsetof(ParameterRecord, DP)), 2));
+    // The autosafe fields have no page and are not checked.
+    ASSERT_TRUE(
+        patchFile(project, parameterWord(offsetof(ParameterRecord, OVERTEMPERATURE_LIMIT)), 300));
+    const std::int64_t before = sim_->counter("requests");
+
+    const CliRun run = cli({"write-params", project});
+    EXPECT_EQ(run.exitCode, 4) << run.err;
+    EXPECT_NE(run.err.find("3 value(s) out of range; nothing was sent\n"
+                           "  PROPORTIONAL_GAIN = 25.5 (allowed: 0.1..20)\n"
+                           "  SETPOINT_SELECTION = 6 (allowed: 0..5)\n"
+                           "  DP = 2 (allowed: 0, 1, 3)\n"),
+              std::string::npos)
+        << run.err;
+    const auto result = parseOutput(run.out);
+    ASSERT_TRUE(result) << run.out;
+    EXPECT_FALSE(result->at({"written"}).boolean);
+    EXPECT_EQ(refusedFields(*result),
+              (std::vector<std::string>{"PROPORTIONAL_GAIN", "SETPOINT_SELECTION", "DP"}));
+    const JsonNode& first = result->at({"outOfRange"}).items.at(0);
+    EXPECT_FLOAT_EQ(static_cast<float>(first.at({"value"}).number), 25.5f);
+    EXPECT_EQ(first.at({"allowed"}).text, "0.1..20");
+    EXPECT_EQ(sim_->counter("requests"), before);
+}
+
+TEST_F(CliFaultsTest, ACalibrationOutsideTheDialogsRangesIsNamedValueByValue) {
+    startDevsim();
+    const std::string project = work_.file("cal.KVT");
+    ASSERT_EQ(cli({"read-matrix", "-o", project}).exitCode, 0);
+    ASSERT_TRUE(patchFile(project, matrixWriteWord(6, 9, 4), 256));
+    // Row 5 of array 0 never travels, so what it holds does not matter.
+    ASSERT_TRUE(patchFile(project, matrixWriteWord(0, 5, 0), 9999));
+    ASSERT_TRUE(
+        patchFile(project, calibrationWord(offsetof(CalibrationRecord, CAL_SPAN_WRITE)), 4096));
+    ASSERT_TRUE(
+        patchFile(project, calibrationWord(offsetof(CalibrationRecord, CAL_TEMP_WRITE)), 41));
+    const std::int64_t before = sim_->counter("requests");
+
+    const CliRun run = cli({"write-matrix", project});
+    EXPECT_EQ(run.exitCode, 4) << run.err;
+    EXPECT_NE(run.err.find("3 value(s) out of range; nothing was sent\n"
+                           "  CAL_MATRIX_WRITE[6][9][4] = 256 (allowed: 0..255)\n"
+                           "  CAL_SPAN_WRITE = 4096 (allowed: 0..4095)\n"
+                           "  CAL_TEMP_WRITE = 41 (allowed: 0..40)\n"),
+              std::string::npos)
+        << run.err;
+    const auto result = parseOutput(run.out);
+    ASSERT_TRUE(result) << run.out;
+    EXPECT_EQ(refusedFields(*result),
+              (std::vector<std::string>{"CAL_MATRIX_WRITE[6][9][4]", "CAL_SPAN_WRITE",
+                                        "CAL_TEMP_WRITE"}));
+    EXPECT_EQ(sim_->counter("requests"), before);
 }
 
 }  // namespace

@@ -178,6 +178,29 @@ TEST(OpenProject, LoadsTheChosenFileAndAllowsWriting) {
     EXPECT_TRUE(c.prompts.warnings.empty());
 }
 
+TEST(OpenProject, AFileThatIsNoWholeProjectOpensButDoesNotAllowWriting) {
+    Commands c;
+    setProjectPath(c.records->projectInfo, c.path("saved.KVT"), nullptr);
+    ASSERT_EQ(SaveProject(c.context, c.prompts, false).result, save_result::kSaved);
+    const std::string whole = readFile(c.dir / "saved.KVT");
+    ASSERT_EQ(whole.size(), kProjectFileSize);
+    for (const std::string& bytes : {std::string(), std::string(1000, '\x11'),
+                                     whole.substr(0, kProjectFileSize - 1), whole + "x"}) {
+        test::writeFile(c.dir / "odd.KVT", bytes);
+        // Writing was allowed for the project open before.
+        c.records->parameterWriteAllowed = 1;
+        c.prompts.choose(c.dir / "odd.KVT");
+        const OpenOutcome outcome = OpenProject(c.context, c.prompts, false, {});
+        EXPECT_TRUE(outcome.opened) << bytes.size();
+        EXPECT_EQ(c.fullPath(), c.path("odd.KVT"));
+        EXPECT_EQ(c.records->parameterWriteAllowed, 0) << bytes.size();
+        EXPECT_TRUE(c.prompts.warnings.empty()) << "opens without complaint";
+    }
+    c.prompts.choose(c.dir / "saved.KVT");
+    EXPECT_TRUE(OpenProject(c.context, c.prompts, false, {}).opened);
+    EXPECT_EQ(c.records->parameterWriteAllowed, 1);
+}
+
 TEST(OpenProject, AModifiedProjectIsSavedFirstWhenTheUserSaysYes) {
     Commands c;
     setProjectPath(c.records->projectInfo, c.path("current.KVT"), nullptr);

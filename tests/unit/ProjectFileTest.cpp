@@ -267,6 +267,19 @@ TEST(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
     EXPECT_EQ(p.records->samples.binary[3][5099], 0);
 }
 
+TEST(ProjectFile, OnlyAFileOfExactlyAProjectsSizeIsComplete) {
+    Project p;
+    fillProject(*p.records);
+    const std::string full = encodeProject(*p.records);
+    writeFile(p.dir / "whole.KVT", full);
+    const ProjectFileResult whole = ReadProjectFile(p.path("whole.KVT"), p.context);
+    EXPECT_TRUE(whole.ok);
+    EXPECT_TRUE(whole.complete);
+    writeFile(p.dir / "one-more.KVT", full + '\0');
+    EXPECT_FALSE(ReadProjectFile(p.path("one-more.KVT"), p.context).complete);
+    EXPECT_FALSE(ReadProjectFile(p.path("missing.KVT"), p.context).complete);
+}
+
 TEST(ProjectFile, FilesOfAnyLengthLoad) {
     Project p;
     fillProject(*p.records);
@@ -274,13 +287,17 @@ TEST(ProjectFile, FilesOfAnyLengthLoad) {
     for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{40}, std::size_t{871},
                                std::size_t{872}, std::size_t{1900 + 100}, kProjectFileSize - 1}) {
         writeFile(p.dir / "cut.KVT", full.substr(0, length));
-        EXPECT_TRUE(ReadProjectFile(p.path("cut.KVT"), p.context).ok) << length;
+        const ProjectFileResult read = ReadProjectFile(p.path("cut.KVT"), p.context);
+        EXPECT_TRUE(read.ok) << length;
+        EXPECT_FALSE(read.complete) << length;
         EXPECT_EQ(fieldText(p.records->projectInfo.fullPath), p.path("cut.KVT")) << length;
         EXPECT_EQ(p.records->scope.binarySel[3], 4) << length;
     }
     // Bytes after the last block are ignored.
     writeFile(p.dir / "long.KVT", full + std::string(50000, '\x7f'));
-    ASSERT_TRUE(ReadProjectFile(p.path("long.KVT"), p.context).ok);
+    const ProjectFileResult longer = ReadProjectFile(p.path("long.KVT"), p.context);
+    ASSERT_TRUE(longer.ok);
+    EXPECT_FALSE(longer.complete) << "a longer file is no project either";
     std::string expected = full;
     std::memset(expected.data() + 55, 0, 261);
     std::memcpy(expected.data() + 55, p.path("long.KVT").data(), p.path("long.KVT").size());
