@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -30,12 +29,10 @@ std::string goldenPath(const char* name) {
     return std::string(KVT_TEST_DATA_DIR) + "/golden/" + name;
 }
 
-// Compares with the golden file; KVT_WRITE_GOLDEN=1 captures it instead.
 void expectGolden(const char* name, const std::string& actual) {
-    if (std::getenv("KVT_WRITE_GOLDEN") != nullptr) {
-        writeFile(goldenPath(name), actual);
-    }
-    EXPECT_EQ(actual, readFile(goldenPath(name))) << name;
+    const std::string golden = readFile(goldenPath(name));
+    ASSERT_FALSE(golden.empty()) << name;
+    EXPECT_EQ(actual, golden) << name;
 }
 
 std::string frameText(std::uint8_t code, std::uint8_t value) {
@@ -312,7 +309,7 @@ TEST(ParameterGolden, ParaIniReadAndWritten) {
         ReadParaIni(dir.path(), sets);
         read += "-- no file\n" + wordsText(sets.defaultSet) + flagsText(sets);
         ASSERT_TRUE(WriteParaIni(dir.path(), sets));
-        expectGolden("para-ini-first-start.ini", readFile(dir / "KVT_para.ini"));
+        expectGolden("../KVT_para.first-start.ini", readFile(dir / "KVT_para.ini"));
     }
     {
         TempDir dir;
