@@ -10,13 +10,6 @@
 namespace kvt::cli {
 namespace {
 
-template <typename T>
-std::size_t offsetOf(T ParameterRecord::*member) {
-    static const ParameterRecord probe{};
-    return static_cast<std::size_t>(reinterpret_cast<const char*>(&(probe.*member)) -
-                                    reinterpret_cast<const char*>(&probe));
-}
-
 // A field a write request carries, and the smallest change of it that the line can tell: one
 // step of its byte (0.1 for a gain sent in tenths, 10 for a current sent in tens, 1 for codes).
 struct WrittenField {
@@ -41,19 +34,13 @@ std::vector<WrittenField> writtenFields() {
             continue;
         }
         if (line.bits.empty()) {
-            const FieldRef& ref = line.number.field;
             const double scale = std::fabs(line.number.readScale);
-            const double step = scale > 0 ? scale : 1.0;
-            if (ref.integer != nullptr) {
-                add(offsetOf(ref.integer), step);
-            } else if (ref.real != nullptr) {
-                add(offsetOf(ref.real), step);
-            }
+            add(line.field->offset, scale > 0 ? scale : 1.0);
             continue;
         }
         for (const BitField& bits : line.bits) {
-            if (bits.target == BitTarget::Record && bits.field != nullptr) {
-                add(offsetOf(bits.field), 1.0);
+            if (bits.target == BitTarget::Record) {
+                add(bits.field->offset, 1.0);
             }
         }
     }

@@ -8,6 +8,7 @@
 
 #include "data/DecimalText.h"
 #include "data/Format.h"
+#include "data/ParameterCatalogue.h"
 #include "data/ProfileFile.h"
 #include "data/ProgramFiles.h"
 
@@ -18,89 +19,23 @@ constexpr const char* kShow = "SHOW";
 constexpr const char* kHide = "HIDE";
 constexpr const char* kValuePrefix = "VALUE_";
 
-constexpr const char* kControl = "CONTROL_PARAMETER";
-constexpr const char* kSetpoint = "SETPOINT_PARAMETER";
-constexpr const char* kAnalog = "ANALOG_IN_OUT_PARAMETER";
-constexpr const char* kAutosafe = "AUTOSAFE_PARAMETER";
-constexpr const char* kDigitalInput = "DIGITAL_INPUT_PARAMETER";
-constexpr const char* kDisplayKeys = "DISPLAY_KEYS_PARAMETER";
-constexpr const char* kPressureSwitch = "PRESSURE_SWITCH_PARAMETER";
-constexpr const char* kError = "ERROR_PARAMETER";
-
-using F = ParaValueForm;
-
-// clang-format off
-constexpr ParaKeyPair kPairs[] = {
-    {kControl, "PROPORTIONAL_GAIN", nullptr, nullptr, F::Fixed1, "1.0", true},
-    {kControl, "FORWARD_OFFSET", nullptr, nullptr, F::Int, "0", true},
-    {kControl, "INTEGRATION_TIME", nullptr, nullptr, F::Fixed2, "0.1", true},
-    {kControl, "FORWARD_GAIN", nullptr, nullptr, F::Fixed2, "1.00", true},
-    {kControl, "DERIVATION_TIME", nullptr, nullptr, F::Int, "0", true},
-    {kControl, "INTEGRATION_LIMIT", nullptr, nullptr, F::Int, "0", true},
-    {kControl, "DEAD_BAND", nullptr, nullptr, F::Fixed1, "0.1", true},
-    {kControl, "PWM_FREQUENCY", nullptr, nullptr, F::Int, "20", true},
-    {kControl, "CONTROL_CYCLE_TIME", nullptr, nullptr, F::Int, "1", true},
-    {kControl, "CONTROLLER_STRUCTURE", nullptr, nullptr, F::Int, "0", true},
-    {kControl, "I_VALUE", nullptr, nullptr, F::Int, "0", true},
-    {kControl, "PWM", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "SETPOINT_SIGNAL", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "SETPOINT_DIRECTION", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "SHUT_OFF", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "SHUT_OFF_LEVEL", nullptr, nullptr, F::Fixed1, "0.0", true},
-    {kSetpoint, "SETPOINT_ADJUSTMENT", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "SETPOINT_OFFSET", nullptr, nullptr, F::Int, "-50", true},
-    {kSetpoint, "SETPOINT_SPAN", nullptr, nullptr, F::Int, "50", true},
-    {kSetpoint, "SETPOINT_HYSTERESIS", nullptr, nullptr, F::Fixed1, "0", true},
-    {kSetpoint, "SETPOINT_SELECTION", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "RAMP_FUNCTION", nullptr, nullptr, F::Int, "0", true},
-    {kSetpoint, "RAMP_RISE_TIME", nullptr, nullptr, F::Fixed1, "0.0", true},
-    {kSetpoint, "RAMP_FALL_TIME", nullptr, nullptr, F::Fixed1, "0.0", true},
-    {kAnalog, "ANALOG_OUT_SELECT", nullptr, nullptr, F::Int, "0", true},
-    {kAnalog, "FEEDBACK_SELECT", nullptr, nullptr, F::Int, "0", true},
-    {kAnalog, "FEEDBACK_SELECT_SLAVE", nullptr, nullptr, F::Int, "0", true},
-    {kAnalog, "AUTO_ZERO_FEEDBACK_ANALOG_IN_1", nullptr, nullptr, F::Int, "1", true},
-    {kAnalog, "AUTO_ZERO_FEEDBACK_ANALOG_IN_2", nullptr, nullptr, F::Int, "1", true},
-    {kAnalog, "ANALOG_IN_1_SIGNAL", nullptr, nullptr, F::Int, "0", true},
-    {kAnalog, "ANALOG_IN_1_DIRECTION", nullptr, nullptr, F::Int, "0", true},
-    {kAnalog, "ANALOG_IN_2_SIGNAL", nullptr, nullptr, F::Int, "0", true},
-    {kAnalog, "ANALOG_IN_2_DIRECTION", nullptr, nullptr, F::Int, "0", true},
-    // The current limits are read from the analog section but written to the autosafe one.
-    {kAutosafe, "CURRENT_MIN", kAnalog, nullptr, F::Int, "100", true},
-    {kAutosafe, "CURRENT_MAX", kAnalog, nullptr, F::Int, "100", true},
-    {kAutosafe, "AUTOSAFE", nullptr, nullptr, F::Int, "0", true},
-    {kAutosafe, "OVERTEMPERATURE", nullptr, nullptr, F::Int, "0", true},
-    {kAutosafe, "OVERTEMPERATURE_LIMIT", nullptr, nullptr, F::Int, "50", true},
-    {kAutosafe, "DELAY_TIME", nullptr, nullptr, F::DelaySeconds, "5", true},
-    {kAutosafe, "COIL_ON_TIME", nullptr, nullptr, F::CoilOnSeconds, "0.5", true},
-    {kAutosafe, "COIL_OFF_TIME", nullptr, nullptr, F::CoilOffSeconds, "2", true},
-    {kAutosafe, "OPTION_INPUT_PRESSURE_SENSOR", nullptr, nullptr, F::Int, "0", true},
-    {kAutosafe, "INPUT_PRESSURE_LIMIT", nullptr, nullptr, F::Int, "0", true},
-    {kAutosafe, "AUTOSAFE_SOURCE", nullptr, nullptr, F::Int, "0", true},
-    {kAutosafe, "CURRENT_LIMIT_LEVEL", nullptr, nullptr, F::Int, "100", true},
-    {kDigitalInput, "SELECT_FUNCTION", nullptr, nullptr, F::Int, "0", true},
-    {kDigitalInput, "SELECT_POLARITY", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "DISPLAY_SELECT", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "KEY_LOCK", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "KEY_FUNCTION", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "LED_GREEN", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "LED_YELLOW", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "LED_RED", nullptr, nullptr, F::Int, "0", true},
-    {kDisplayKeys, "DP", nullptr, nullptr, F::Int, "0", true},
-    // The range sensor's visibility is read from OUTPUT_RANGE_SENSOR but written to RANGE_SENSOR.
-    {kDisplayKeys, "RANGE_SENSOR", nullptr, "OUTPUT_RANGE_SENSOR", F::RangeSensor, "0.0", true},
-    {kPressureSwitch, "PRESSURE_SWITCH_OUTPUT_SOURCE", nullptr, nullptr, F::Int, "0", true},
-    {kPressureSwitch, "OUTPUT_DELAY", nullptr, nullptr, F::Fixed1, "0.0", true},
-    {kPressureSwitch, "OUTPUT_MODE", nullptr, nullptr, F::Int, "0", true},
-    {kPressureSwitch, "WINDOW_SIZE", nullptr, nullptr, F::Fixed1, "3.0", true},
-    {kPressureSwitch, "LIMIT_SIZE", nullptr, nullptr, F::Fixed1, "0.0", true},
-    {kPressureSwitch, "LIMIT_HYSTERESIS", nullptr, nullptr, F::Fixed1, "0.0", true},
-    {kError, "ERROR_SELECT", nullptr, nullptr, F::Int, "0", true},
-    {kError, "SETPOINT_RANGE_DETECTION", nullptr, nullptr, F::Int, "0", true},
-    // Read, never written.
-    {kAnalog, "ANALOG_OUT_SIGNAL", nullptr, nullptr, F::Int, "0", false},
-    {kAnalog, "ANALOG_OUT_DIRECTION", nullptr, nullptr, F::Int, "0", false},
-};
-// clang-format on
+// The pairs the writer writes: 63 of the 65 the reader reads. Each pair is a field with a flag.
+constexpr bool pairsAreComplete() {
+    std::size_t read = 0;
+    std::size_t written = 0;
+    for (const ParameterDescription& p : parameterCatalogue()) {
+        if (!p.ini.inFile()) {
+            continue;
+        }
+        if (p.field.flag < 0 || p.ini.defaultValue == nullptr) {
+            return false;
+        }
+        ++read;
+        written += p.ini.written ? 1 : 0;
+    }
+    return read == kVisibilityFlagCount && written == 63;
+}
+static_assert(pairsAreComplete());
 
 std::int32_t clampToInt32(long long value) {
     return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
@@ -172,15 +107,11 @@ std::string encodeValue(ParaValueForm form, double value) {
     return {};
 }
 
-std::string valueKey(const ParaKeyPair& pair) {
-    return std::string(kValuePrefix) + pair.key;
+std::string valueKey(const ParameterField& field) {
+    return std::string(kValuePrefix) + std::string(field.name);
 }
 
 }  // namespace
-
-std::span<const ParaKeyPair> paraKeyPairs() {
-    return kPairs;
-}
 
 void ReadParaIni(const std::filesystem::path& directory, ParameterSets& sets) {
     sets.defaultSet = ParameterRecord{};
@@ -188,21 +119,22 @@ void ReadParaIni(const std::filesystem::path& directory, ParameterSets& sets) {
 
     ProfileFile file;
     file.load(directory / kParaIniFileName);
-    for (const ParaKeyPair& pair : kPairs) {
-        const ParameterField* field = findParameterField(pair.key);
-        if (field == nullptr || field->flag < 0) {
+    for (const ParameterDescription& p : parameterCatalogue()) {
+        if (!p.ini.inFile()) {
             continue;
         }
-        const char* section = pair.readSection != nullptr ? pair.readSection : pair.section;
-        const char* key = pair.readKey != nullptr ? pair.readKey : pair.key;
+        const ParaKey& key = p.ini;
+        const char* section = key.readSection != nullptr ? key.readSection : key.section;
+        const std::string visibilityKey =
+            key.readKey != nullptr ? std::string(key.readKey) : std::string(p.field.name);
         // Only the exact word counts: "show", "HIDE" or anything else hides the field.
-        sets.visible[static_cast<std::size_t>(field->flag)] =
-            file.get(section, key, kShow) == kShow ? 1 : 0;
-        std::string text = file.get(section, valueKey(pair).c_str(), pair.defaultValue);
+        sets.visible[static_cast<std::size_t>(p.field.flag)] =
+            file.get(section, visibilityKey.c_str(), kShow) == kShow ? 1 : 0;
+        std::string text = file.get(section, valueKey(p.field).c_str(), key.defaultValue);
         if (text.size() > kParaValueChars) {
             text.resize(kParaValueChars);
         }
-        setFieldValue(sets.defaultSet, *field, decodeValue(pair.form, text));
+        setFieldValue(sets.defaultSet, p.field, decodeValue(key.form, text));
     }
     sets.defaultSet.PARAMETER_SET = 0;
 }
@@ -211,15 +143,15 @@ bool WriteParaIni(const std::filesystem::path& directory, const ParameterSets& s
     const auto path = directory / kParaIniFileName;
     ProfileFile file;
     file.load(path);
-    for (const ParaKeyPair& pair : kPairs) {
-        const ParameterField* field = findParameterField(pair.key);
-        if (!pair.written || field == nullptr || field->flag < 0) {
+    for (const ParameterDescription& p : parameterCatalogue()) {
+        if (!p.ini.inFile() || !p.ini.written) {
             continue;
         }
-        const bool shown = sets.visible[static_cast<std::size_t>(field->flag)] == 1;
-        file.set(pair.section, pair.key, shown ? kShow : kHide);
-        file.set(pair.section, valueKey(pair).c_str(),
-                 encodeValue(pair.form, fieldValue(sets.defaultSet, *field)));
+        const bool shown = sets.visible[static_cast<std::size_t>(p.field.flag)] == 1;
+        const std::string key(p.field.name);
+        file.set(p.ini.section, key.c_str(), shown ? kShow : kHide);
+        file.set(p.ini.section, valueKey(p.field).c_str(),
+                 encodeValue(p.ini.form, fieldValue(sets.defaultSet, p.field)));
     }
     return file.save(path);
 }

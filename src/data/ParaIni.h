@@ -1,38 +1,13 @@
 #pragma once
 
 #include <filesystem>
-#include <span>
 
 #include "data/ParameterRecord.h"
 
 namespace kvt {
 
-// How a value key of KVT_para.ini is converted and written.
-enum class ParaValueForm {
-    Int,             // "%d", read as a decimal integer (its leading number, else 0)
-    Fixed1,          // "%1.1f", read as a decimal number
-    Fixed2,          // "%1.2f"
-    DelaySeconds,    // DELAY_TIME: seconds "%d" = 5 * code + 5
-    CoilOnSeconds,   // COIL_ON_TIME: seconds "%1.1f" = 0.5 * 2^code
-    CoilOffSeconds,  // COIL_OFF_TIME: seconds "%d" = 2 * code + 2
-    RangeSensor,     // "%.3d"; read as a number truncated toward zero
-};
-
-// One key pair of KVT_para.ini: the visibility key ("SHOW"/"HIDE") and its value key
-// ("VALUE_" + key), serving one field of the parameter record and one visibility flag. The
-// field's name is the written visibility key.
-struct ParaKeyPair {
-    const char* section;      // where the pair is written
-    const char* key;          // visibility key as written; also the field name
-    const char* readSection;  // where the reader looks, when it differs from section
-    const char* readKey;      // visibility key the reader looks at, when it differs from key
-    ParaValueForm form;
-    const char* defaultValue;  // the built-in default of the value key
-    bool written;              // false: read only, never written
-};
-
-// Every pair, in the order of the writer (the read-only pairs last).
-std::span<const ParaKeyPair> paraKeyPairs();
+// The key pairs of the file (section, keys, value form and built-in default of each field) are
+// the parameter catalogue's (data/ParameterCatalogue.h).
 
 // Value texts are read into a buffer of this many characters.
 inline constexpr std::size_t kParaValueChars = 99;

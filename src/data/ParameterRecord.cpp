@@ -1,96 +1,58 @@
 #include "data/ParameterRecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+
+#include "data/ParameterCatalogue.h"
 
 namespace kvt {
 namespace {
 
-#define KVT_INT_FIELD(name, flag)                                    \
-    ParameterField {                                                 \
-#name, offsetof(ParameterRecord, name), FieldType::Int, flag \
+// The catalogue's fields in the order of their offsets: the record's own order.
+constexpr auto kFields = [] {
+    std::array<ParameterField, kParameterCount> fields{};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = parameterCatalogue()[i].field;
     }
-#define KVT_FLOAT_FIELD(name, flag)                                    \
-    ParameterField {                                                   \
-#name, offsetof(ParameterRecord, name), FieldType::Float, flag \
+    std::sort(fields.begin(), fields.end(),
+              [](const ParameterField& a, const ParameterField& b) { return a.offset < b.offset; });
+    return fields;
+}();
+
+// Every word 0 to 70 is named once, the reserved word 56 excepted, and every visibility flag
+// belongs to exactly one field.
+constexpr bool fieldsCoverTheRecord() {
+    constexpr std::size_t kReservedWord = 56;
+    std::size_t word = 0;
+    for (const ParameterField& f : kFields) {
+        word += word == kReservedWord ? 1 : 0;
+        if (f.offset != word * sizeof(std::int32_t)) {
+            return false;
+        }
+        ++word;
     }
+    return word * sizeof(std::int32_t) == offsetof(ParameterRecord, reserved);
+}
 
-constexpr ParameterField kFields[] = {
-    KVT_INT_FIELD(VALID, -1),
-    KVT_INT_FIELD(PARAMETER_SET, -1),
-    KVT_INT_FIELD(FORWARD_OFFSET, 0),
-    KVT_FLOAT_FIELD(FORWARD_GAIN, 1),
-    KVT_FLOAT_FIELD(PROPORTIONAL_GAIN, 2),
-    KVT_FLOAT_FIELD(INTEGRATION_TIME, 3),
-    KVT_INT_FIELD(INTEGRATION_LIMIT, 4),
-    KVT_FLOAT_FIELD(DEAD_BAND, 5),
-    KVT_INT_FIELD(DERIVATION_TIME, 6),
-    KVT_INT_FIELD(PWM_FREQUENCY, 7),
-    KVT_INT_FIELD(CONTROL_CYCLE_TIME, 8),
-    KVT_INT_FIELD(CONTROLLER_STRUCTURE, 9),
-    KVT_INT_FIELD(SETPOINT_SIGNAL, 12),
-    KVT_INT_FIELD(SETPOINT_DIRECTION, 13),
-    KVT_INT_FIELD(SHUT_OFF, 14),
-    KVT_FLOAT_FIELD(SHUT_OFF_LEVEL, 15),
-    KVT_INT_FIELD(SETPOINT_ADJUSTMENT, 16),
-    KVT_INT_FIELD(SETPOINT_OFFSET, 17),
-    KVT_INT_FIELD(SETPOINT_SPAN, 18),
-    KVT_INT_FIELD(SETPOINT_SELECTION, 19),
-    KVT_INT_FIELD(RAMP_FUNCTION, 20),
-    KVT_FLOAT_FIELD(RAMP_RISE_TIME, 21),
-    KVT_FLOAT_FIELD(RAMP_FALL_TIME, 22),
-    KVT_INT_FIELD(ANALOG_OUT_SELECT, 24),
-    KVT_INT_FIELD(FEEDBACK_SELECT, 25),
-    KVT_INT_FIELD(AUTO_ZERO_FEEDBACK_ANALOG_IN_2, 27),
-    KVT_INT_FIELD(AUTO_ZERO_VALUE_ANALOG_IN_2, -1),
-    KVT_INT_FIELD(ANALOG_IN_2_SIGNAL, 28),
-    KVT_INT_FIELD(ANALOG_IN_2_DIRECTION, 29),
-    KVT_INT_FIELD(AUTOSAFE, 37),
-    KVT_INT_FIELD(OVERTEMPERATURE, 38),
-    KVT_INT_FIELD(OVERTEMPERATURE_LIMIT, 39),
-    KVT_INT_FIELD(AUTOSAFE_SOURCE, 45),
-    KVT_INT_FIELD(CURRENT_LIMIT_LEVEL, 46),
-    KVT_INT_FIELD(OPTION_INPUT_PRESSURE_SENSOR, 43),
-    KVT_INT_FIELD(INPUT_PRESSURE_LIMIT, 44),
-    KVT_INT_FIELD(DELAY_TIME, 40),
-    KVT_INT_FIELD(COIL_ON_TIME, 41),
-    KVT_INT_FIELD(COIL_OFF_TIME, 42),
-    KVT_INT_FIELD(SELECT_FUNCTION, 47),
-    KVT_INT_FIELD(SELECT_POLARITY, 48),
-    KVT_INT_FIELD(DISPLAY_SELECT, 49),
-    KVT_INT_FIELD(KEY_LOCK, 50),
-    KVT_INT_FIELD(KEY_FUNCTION, 51),
-    KVT_INT_FIELD(LED_YELLOW, 53),
-    KVT_INT_FIELD(LED_GREEN, 52),
-    KVT_INT_FIELD(LED_RED, 54),
-    KVT_INT_FIELD(PRESSURE_SWITCH_OUTPUT_SOURCE, 57),
-    KVT_FLOAT_FIELD(OUTPUT_DELAY, 58),
-    KVT_INT_FIELD(OUTPUT_MODE, 59),
-    KVT_FLOAT_FIELD(WINDOW_SIZE, 60),
-    KVT_FLOAT_FIELD(LIMIT_SIZE, 61),
-    KVT_FLOAT_FIELD(LIMIT_HYSTERESIS, 62),
-    KVT_INT_FIELD(ERROR_SELECT, 63),
-    KVT_INT_FIELD(SETPOINT_RANGE_DETECTION, 64),
-    KVT_INT_FIELD(I_VALUE, 10),
-    KVT_FLOAT_FIELD(SLAVE_GAIN, -1),
-    KVT_INT_FIELD(ANALOG_OUT_SIGNAL, 33),
-    KVT_INT_FIELD(ANALOG_OUT_DIRECTION, 34),
-    KVT_INT_FIELD(FEEDBACK_SELECT_SLAVE, 26),
-    KVT_INT_FIELD(ANALOG_IN_1_SIGNAL, 31),
-    KVT_INT_FIELD(ANALOG_IN_1_DIRECTION, 32),
-    KVT_INT_FIELD(CURRENT_MIN, 35),
-    KVT_INT_FIELD(CURRENT_MAX, 36),
-    KVT_INT_FIELD(AUTO_ZERO_FEEDBACK_ANALOG_IN_1, 30),
-    KVT_INT_FIELD(AUTO_ZERO_VALUE_ANALOG_IN_1, -1),
-    KVT_INT_FIELD(PWM, 11),
-    KVT_FLOAT_FIELD(SETPOINT_HYSTERESIS, 23),
-    KVT_INT_FIELD(DP, 55),
-    KVT_INT_FIELD(RANGE_SENSOR, 56),
-};
+constexpr bool everyFlagUsedOnce() {
+    std::array<int, kVisibilityFlagCount> uses{};
+    for (const ParameterField& f : kFields) {
+        if (f.flag >= kVisibilityFlagCount) {
+            return false;
+        }
+        if (f.flag >= 0) {
+            ++uses[static_cast<std::size_t>(f.flag)];
+        }
+    }
+    return std::all_of(uses.begin(), uses.end(), [](int n) { return n == 1; });
+}
 
-#undef KVT_INT_FIELD
-#undef KVT_FLOAT_FIELD
+static_assert(kFields.size() == 70);
+static_assert(fieldsCoverTheRecord());
+static_assert(everyFlagUsedOnce());
 
 }  // namespace
 
@@ -99,9 +61,19 @@ std::span<const ParameterField> parameterFields() {
 }
 
 const ParameterField* findParameterField(std::string_view name) {
-    const auto* it = std::find_if(std::begin(kFields), std::end(kFields),
+    const auto* it = std::find_if(kFields.begin(), kFields.end(),
                                   [&](const ParameterField& f) { return f.name == name; });
-    return it == std::end(kFields) ? nullptr : it;
+    return it == kFields.end() ? nullptr : it;
+}
+
+std::int32_t truncatedInt(double value) {
+    constexpr double kLowest = -2147483648.0;
+    constexpr double kHighest = 2147483647.0;
+    const double whole = std::trunc(value);
+    if (!(whole >= kLowest && whole <= kHighest)) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(whole);
 }
 
 double fieldValue(const ParameterRecord& record, const ParameterField& field) {
@@ -123,7 +95,7 @@ void setFieldValue(ParameterRecord& record, const ParameterField& field, double 
         std::memcpy(base, &f, sizeof f);
         return;
     }
-    const auto i = static_cast<std::int32_t>(std::trunc(value));
+    const std::int32_t i = truncatedInt(value);
     std::memcpy(base, &i, sizeof i);
 }
 

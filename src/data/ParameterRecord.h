@@ -125,11 +125,18 @@ struct ParameterField {
     int flag;
 };
 
-// Every named field, in record order.
+// Every named field, in record order (derived from the parameter catalogue).
 std::span<const ParameterField> parameterFields();
 const ParameterField* findParameterField(std::string_view name);
 
-// Field value as a double, and the reverse (integers truncate toward zero).
+// A number as a 32-bit integer: truncated toward zero; 0 for what no int32 holds (not a
+// number, beyond 32 bits).
+std::int32_t truncatedInt(double value);
+
+// Field value as a double, and the reverse: the one way a field is set from a number, whether
+// the number comes from KVT_para.ini, from a reply byte or from kvtcli. A float field takes the
+// nearest float. An int field takes truncatedInt(value): the controller receives
+// trunc(v × factor + 0.05), truncated toward zero, so a value set here lands as it would travel.
 double fieldValue(const ParameterRecord& record, const ParameterField& field);
 void setFieldValue(ParameterRecord& record, const ParameterField& field, double value);
 

@@ -106,7 +106,7 @@ class ParameterActions final : public ActionFamily {
         if (line.releasesHeld) {
             for (const WireLine& other : parameterWireTable()) {
                 if (other.held) {
-                    other.number.field.set(device, other.number.field.get(held_));
+                    setFieldValue(device, *other.field, fieldValue(held_, *other.field));
                 }
             }
         }

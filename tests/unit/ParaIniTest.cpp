@@ -9,6 +9,7 @@
 #include "GermanLocale.h"
 #include "data/DecimalText.h"
 #include "data/ParaIni.h"
+#include "data/ParameterCatalogue.h"
 
 namespace kvt {
 namespace {
@@ -84,8 +85,8 @@ TEST(ParaIni, FirstStartWritesThe63PairsInTheirOrder) {
     EXPECT_EQ(readFile(dir / kFile), firstStartFile());
 
     int pairs = 0;
-    for (const ParaKeyPair& pair : paraKeyPairs()) {
-        pairs += pair.written ? 1 : 0;
+    for (const ParameterDescription& p : parameterCatalogue()) {
+        pairs += p.ini.inFile() && p.ini.written ? 1 : 0;
     }
     EXPECT_EQ(pairs, 63);
 }

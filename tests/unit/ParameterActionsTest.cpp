@@ -312,6 +312,15 @@ TEST_F(WireTableTest, FrequenciesAndCurrentsAreScaledByTen) {
     EXPECT_EQ(write("ASR"), 150);
 }
 
+TEST_F(WireTableTest, AFieldSetFromANumberHoldsWhatTheLineSendsForIt) {
+    // One rule both ways: the byte of a number is the byte of the field set from it.
+    const ParameterField& cycle = *findParameterField("CONTROL_CYCLE_TIME");
+    for (const double v : {5.0, 5.9, -1.5, 255.99, 300.4, -0.7, 1e12}) {
+        setFieldValue(set, cycle, v);
+        EXPECT_EQ(write("CYR"), lineByte(v)) << v;
+    }
+}
+
 TEST(LineByte, TruncatesTowardZeroAndKeepsTheLowByte) {
     EXPECT_EQ(lineByte(23.99), 23);
     EXPECT_EQ(lineByte(-1.5), 0xFF);

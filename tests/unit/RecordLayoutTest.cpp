@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #include "data/Records.h"
 
@@ -38,6 +40,31 @@ TEST(ParameterFields, ValuesReadAndWriteThroughTheTable) {
     EXPECT_FLOAT_EQ(record.PROPORTIONAL_GAIN, 2.35f);
     EXPECT_EQ(record.SETPOINT_OFFSET, -50);
     EXPECT_DOUBLE_EQ(fieldValue(record, *findParameterField("SETPOINT_OFFSET")), -50.0);
+}
+
+TEST(ParameterFields, AnIntFieldTakesTheNumberTruncatedTowardZero) {
+    ParameterRecord record{};
+    const ParameterField& span = *findParameterField("SETPOINT_SPAN");
+    const std::pair<double, std::int32_t> cases[] = {
+        {2.99, 2},
+        {-2.99, -2},
+        {0.5, 0},
+        {-0.5, 0},
+        {2147483647.9, 2147483647},
+        {-2147483648.9, -2147483648LL},
+        {2147483648.0, 0},
+        {-3e9, 0},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+        {std::numeric_limits<double>::infinity(), 0},
+    };
+    for (const auto& [value, expected] : cases) {
+        record.SETPOINT_SPAN = 77;
+        setFieldValue(record, span, value);
+        EXPECT_EQ(record.SETPOINT_SPAN, expected) << value;
+        EXPECT_EQ(truncatedInt(value), expected) << value;
+    }
+    setFieldValue(record, *findParameterField("DEAD_BAND"), 0.96);
+    EXPECT_EQ(record.DEAD_BAND, 0.96f) << "a float field takes the nearest float";
 }
 
 TEST(ParameterSets, ComparisonCoversTheReservedWords) {
