@@ -37,7 +37,7 @@ class ProgramDialogs final : public FrameDialogs {
     }
 
     void runDebug(CMainFrame& frame) override {
-        DebugDialog dialog(&frame, frame.strings(), frame.session().link().status);
+        DebugDialog dialog(&frame, frame.strings(), frame.session().statusBlock());
         dialog.exec();
     }
 

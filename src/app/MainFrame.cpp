@@ -1,25 +1,18 @@
 #include "app/MainFrame.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
 
 #include "app/FrameTexts.h"
 #include "app/QtProjectPrompts.h"
-#include "data/Format.h"
-#include "data/MenuText.h"
 #include "data/ParaIni.h"
 #include "data/ScopeModel.h"
 #include "diag/AboutDialog.h"
@@ -31,81 +24,16 @@ namespace {
 
 constexpr int kStatusTimerMs = 1000;
 constexpr int kCautionText = 379;
-constexpr int kAutoAdaptWarning = 380;
-constexpr int kAutoAdaptQuestion = 381;
 constexpr int kExitRefused = 113;
 constexpr int kSaveQuestion = 32;
 constexpr int kOpenProjectCaption = 26;
 constexpr const char* kHelpFile = "KVT.HLP";
-
-// Accelerators by command; the menu texts show the key names after a tab.
-struct Accelerator {
-    int command;
-    QKeySequence keys;
-};
-
-const Accelerator kAccelerators[] = {
-    {command::kHelp, QKeySequence(Qt::Key_F1)},
-    {command::kStatus, QKeySequence(Qt::Key_F2)},
-    {command::kScopeSetup, QKeySequence(Qt::Key_F3)},
-    {command::kStartAcquisition, QKeySequence(Qt::Key_F4)},
-    {command::kStopAcquisition, QKeySequence(Qt::Key_F5)},
-    {command::kResetZoom, QKeySequence(Qt::Key_F10)},
-};
-
-// Commands that open a dialog in one of the eight slots.
-const std::pair<int, DialogSlot> kSlotCommands[] = {
-    {command::kCalibration, DialogSlot::CalibrationA},
-    {command::kCalibrationB, DialogSlot::CalibrationB},
-    {command::kCalibrationMatrix, DialogSlot::CalibrationMatrix},
-    {command::kParameters, DialogSlot::Parameters},
-    {command::kDeviceInfo, DialogSlot::DeviceInfo},
-    {command::kSerialSetpoint, DialogSlot::SerialSetpoint},
-    {command::kStatus, DialogSlot::StatusInfo},
-    {command::kTestFunction, DialogSlot::TestFunction},
-};
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------------------------
-
-CMainStatusBar::CMainStatusBar(int kind, const QFont& font, QWidget* parent)
-    : QWidget(parent), kind_(kind) {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2, 1);
-    layout->setSpacing(4);
-    const QFontMetrics metrics(font);
-    // Pane 0 is sized for "Project: " and 24 M, pane 1 for thirty M.
-    const int widths[2] = {
-        metrics.horizontalAdvance(QStringLiteral("Project: ") + QString(24, 'M')),
-        metrics.horizontalAdvance(QString(30, 'M'))};
-    for (int i = 0; i < 2; ++i) {
-        auto* pane = new QLabel(this);
-        pane->setFont(font);
-        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        pane->setMinimumWidth(widths[i]);
-        pane->setObjectName(QStringLiteral("pane%1").arg(i));
-        layout->addWidget(pane, i == 0 ? 0 : 0);
-        panes_[static_cast<std::size_t>(i)] = pane;
-    }
-    layout->addStretch(1);
-    setObjectName(kind == 1 ? QStringLiteral("projectStatusBar") : QStringLiteral("fileStatusBar"));
-}
-
-void CMainStatusBar::setPaneText(int pane, const QString& text) {
-    panes_[static_cast<std::size_t>(pane)]->setText(text);
-    panes_[static_cast<std::size_t>(pane)]->repaint();
-}
-
-QString CMainStatusBar::paneText(int pane) const {
-    return panes_[static_cast<std::size_t>(pane)]->text();
-}
-
-// ---------------------------------------------------------------------------------------------
 
 CMainFrame::CMainFrame(Environment environment)
     : env_(std::move(environment)), records_(std::make_unique<Records>()) {
@@ -189,150 +117,9 @@ bool CMainFrame::create() {
     session_ =
         std::make_unique<DeviceSession>(*records_, trace_, *notifier_, env_.strings, options);
     applyDevicePaths();
-    session_->link().status[StatusActionStep] = 0;
     session_->start();
     updateCommandStates();
     return true;
-}
-
-void CMainFrame::buildMenu() {
-    MenuParseResult menu = parseMenuText(env_.strings.menuText());
-    if (!menu.ok) {
-        menu = parseMenuText(StringTable().menuText());
-    }
-    if (!env_.switches.calibration) {
-        for (int id :
-             {command::kCalibration, command::kCalibrationB, command::kCalibrationMatrix}) {
-            removeMenuItem(menu.bar, id);
-        }
-    }
-    auto keysOf = [](int id) -> QKeySequence {
-        for (const auto& a : kAccelerators) {
-            if (a.command == id) {
-                return a.keys;
-            }
-        }
-        return {};
-    };
-    auto makeAction = [this, &keysOf](const MenuEntry& entry, QWidget* parent) {
-        QString text = qs(entry.text);
-        const QKeySequence keys = keysOf(entry.id);
-        if (!keys.isEmpty()) {
-            text = text.section('\t', 0, 0);
-        }
-        auto* action = new QAction(text, parent);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        action->setObjectName(QStringLiteral("command%1").arg(entry.id));
-        const int id = entry.id;
-        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-        actions_[id] = action;
-        return action;
-    };
-    std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill =
-        [&](QMenu* menuWidget, const std::vector<MenuEntry>& entries) {
-            for (const auto& entry : entries) {
-                switch (entry.kind) {
-                    case MenuEntry::Kind::Separator:
-                        menuWidget->addSeparator();
-                        break;
-                    case MenuEntry::Kind::Popup:
-                        fill(menuWidget->addMenu(qs(entry.text)), entry.children);
-                        break;
-                    case MenuEntry::Kind::Item:
-                        menuWidget->addAction(makeAction(entry, menuWidget));
-                        break;
-                }
-            }
-        };
-    QMenuBar* bar = menuBar();
-    bar->clear();
-    actions_.clear();
-    for (const auto& entry : menu.bar) {
-        if (entry.kind == MenuEntry::Kind::Popup) {
-            QMenu* popup = bar->addMenu(qs(entry.text));
-            fill(popup, entry.children);
-            connect(popup, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
-        } else if (entry.kind == MenuEntry::Kind::Item) {
-            bar->addAction(makeAction(entry, bar));
-        }
-    }
-    if (QAction* grid = action(command::kShowGrid)) {
-        grid->setCheckable(true);
-    }
-    // Accelerators without a menu item.
-    auto* debug = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q), this);
-    connect(debug, &QShortcut::activated, this, [this] { debugDialog(); });
-    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* enter = new QShortcut(QKeySequence(key), this);
-        connect(enter, &QShortcut::activated, this, [this] { view_->enterCommand(); });
-    }
-}
-
-void CMainFrame::runCommand(int id) {
-    for (const auto& [commandId, slot] : kSlotCommands) {
-        if (commandId == id) {
-            openSlotDialog(slot);
-            return;
-        }
-    }
-    switch (id) {
-        case command::kNewProject:
-            newProject();
-            break;
-        case command::kOpenProject:
-            openProject();
-            break;
-        case command::kSaveProject:
-            saveProject();
-            break;
-        case command::kSaveProjectAs:
-            saveProjectAs();
-            break;
-        case command::kProjectInfo:
-            projectInfo();
-            break;
-        case command::kPrint:
-            print();
-            break;
-        case command::kSerialPort:
-            serialPort();
-            break;
-        case command::kExit:
-            close();
-            break;
-        case command::kAutoAdapt:
-            autoAdapt();
-            break;
-        case command::kScopeSetup:
-            scopeSetup();
-            break;
-        case command::kStartAcquisition:
-            startAcquisition();
-            break;
-        case command::kStopAcquisition:
-            stopAcquisition();
-            break;
-        case command::kShowGrid:
-            toggleGrid();
-            break;
-        case command::kResetZoom:
-            resetZoom();
-            break;
-        case command::kAbout:
-            about();
-            break;
-        case command::kHelp:
-            help();
-            break;
-        default:
-            break;
-    }
-}
-
-QAction* CMainFrame::action(int commandId) const {
-    const auto it = actions_.find(commandId);
-    return it == actions_.end() ? nullptr : it->second;
 }
 
 std::uint32_t CMainFrame::commandWord() const {
@@ -356,16 +143,11 @@ void CMainFrame::applyDevicePaths() {
     if (!session_) {
         return;
     }
-    for (int k = 0; k < PortSettings::kPortCount; ++k) {
-        session_->port().setDevicePath(k, devicePaths_[static_cast<std::size_t>(k)]);
-    }
-    if (!env_.deviceOverride.empty()) {
-        session_->port().setDeviceOverride(env_.deviceOverride);
-    }
+    session_->useDevicePaths(devicePaths_, env_.deviceOverride);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Title, status bars, command states
+// Title and status bars
 
 void CMainFrame::refreshTitle() {
     setWindowTitle(qs(frameTitle(env_.strings, records_->projectInfo,
@@ -378,19 +160,6 @@ void CMainFrame::updateStatusBars() {
     fileBar_->setPaneText(0, qs(texts.file));
     projectBar_->setPaneText(1, qs(texts.setpoint));
     fileBar_->setPaneText(1, qs(texts.parameter));
-}
-
-void CMainFrame::updateCommandStates() {
-    const bool idle = commandWord() == 0;
-    if (QAction* start = action(command::kStartAcquisition)) {
-        start->setEnabled(idle);
-    }
-    if (QAction* zoom = action(command::kResetZoom)) {
-        zoom->setEnabled(idle);
-    }
-    if (QAction* grid = action(command::kShowGrid)) {
-        grid->setChecked(view_->grid());
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -638,21 +407,10 @@ void CMainFrame::startAcquisition() {
     clearSamples(records_->samples);
     const int mode = records_->scope.mode;
     view_->startAcquisitionView(mode);
-    switch (mode) {
-        case ScopeSettings::StepMode:
-            session_->engine().post(cmd::kStepAcquisition);
-            trace_.info(" Acquisition Step Mode started");
-            break;
-        case ScopeSettings::RampMode:
-            session_->engine().post(cmd::kRampAcquisition);
-            trace_.info(" Acquisition Ramp Mode started");
-            break;
-        case ScopeSettings::TriggerMode:
-            session_->engine().post(cmd::kTriggerAcquisition);
-            trace_.info(" Acquisition Roll / Trigger Mode started");
-            break;
-        default:
-            break;
+    // A mode outside the three starts nothing.
+    if (const std::uint32_t bit = acquisitionBitForMode(mode); bit != 0) {
+        session_->engine().post(bit);
+        trace_.info(acquisitionStartTrace(mode));
     }
     view_->update();
     updateCommandStates();
@@ -661,11 +419,7 @@ void CMainFrame::startAcquisition() {
 void CMainFrame::stopAcquisition() {
     // One atomic change of the command word: the engine must never see it 0 in between, which
     // would abandon the acquisition without sending PAS.
-    if (requestAcquisitionStop(session_->engine()) == AcquisitionStop::Orderly) {
-        trace_.info(" Acquisition stopped");
-    } else {
-        trace_.info(" Acquisition hard stopped");
-    }
+    trace_.info(acquisitionStopTrace(requestAcquisitionStop(session_->engine())));
 }
 
 void CMainFrame::toggleGrid() {
@@ -685,8 +439,9 @@ void CMainFrame::resetZoom() {
 
 void CMainFrame::autoAdapt() {
     const std::string caption = "Auto-Adapt";
-    showBox({env_.strings.text(kAutoAdaptWarning), caption, BoxButtons::Ok, BoxIcon::Stop, true});
-    const BoxResult answer = showBox({env_.strings.text(kAutoAdaptQuestion), caption,
+    showBox(
+        {env_.strings.text(ids::kAutoAdaptWarning), caption, BoxButtons::Ok, BoxIcon::Stop, true});
+    const BoxResult answer = showBox({env_.strings.text(ids::kAutoAdaptQuestion), caption,
                                       BoxButtons::OkCancel, BoxIcon::Stop, true});
     if (answer == BoxResult::Ok && commandWord() == 0) {
         session_->engine().post(cmd::kWriteAutoAdapt);

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/FrameDialogs.h"
+#include "app/MainFrameCommands.h"
+#include "app/MainStatusBar.h"
 #include "app/NotificationRoutes.h"
 #include "app/QtNotifier.h"
 #include "data/ComSettings.h"
@@ -21,57 +23,11 @@
 #include "widgets/MessageBoxes.h"
 
 class QAction;
-class QLabel;
 class QTimer;
 
 namespace kvt {
 
 class CChildView;
-
-// One of the two status bars at the bottom: two panes whose texts the frame's one-second timer
-// sets.
-class CMainStatusBar : public QWidget {
-    Q_OBJECT
-
-  public:
-    CMainStatusBar(int kind, const QFont& font, QWidget* parent);
-    void setPaneText(int pane, const QString& text);
-    QString paneText(int pane) const;
-    int kind() const { return kind_; }
-
-  private:
-    int kind_;
-    std::array<QLabel*, 2> panes_{};
-};
-
-// Menu command ids.
-namespace command {
-inline constexpr int kAbout = 32002;
-inline constexpr int kHelp = 32001;
-inline constexpr int kDebug = 32003;
-inline constexpr int kNewProject = 32004;
-inline constexpr int kOpenProject = 32005;
-inline constexpr int kSaveProject = 32006;
-inline constexpr int kSaveProjectAs = 32007;
-inline constexpr int kProjectInfo = 32008;
-inline constexpr int kResetZoom = 32009;
-inline constexpr int kSerialPort = 32010;
-inline constexpr int kDeviceInfo = 32011;
-inline constexpr int kShowGrid = 32012;
-inline constexpr int kSerialSetpoint = 32014;
-inline constexpr int kPrint = 32015;
-inline constexpr int kScopeSetup = 32016;
-inline constexpr int kStartAcquisition = 32017;
-inline constexpr int kStopAcquisition = 32018;
-inline constexpr int kExit = 32019;
-inline constexpr int kParameters = 32020;
-inline constexpr int kCalibration = 32021;
-inline constexpr int kStatus = 32026;
-inline constexpr int kTestFunction = 32027;
-inline constexpr int kCalibrationMatrix = 32029;
-inline constexpr int kCalibrationB = 32030;
-inline constexpr int kAutoAdapt = 32031;
-}  // namespace command
 
 // The program's only top-level window: the scope view as its client, the menu, two status bars
 // and a one-second timer. It owns the project commands, opens every dialog, starts and stops the
@@ -155,7 +111,9 @@ class CMainFrame : public QMainWindow {
     void focusInEvent(QFocusEvent* event) override;
 
   private:
+    // The menu from the menu text, and the table that runs its commands (MainFrameCommands.cpp).
     void buildMenu();
+    void runCommand(int commandId);
     void applyDevicePaths();
     ProjectContext projectContext();
     ProjectPrompts& prompts();
@@ -163,7 +121,6 @@ class CMainFrame : public QMainWindow {
     bool acquisitionRunning() const;
     void resetScopeView();
     void stopThreads();
-    void runCommand(int commandId);
 
     Environment env_;
     std::unique_ptr<Records> records_;

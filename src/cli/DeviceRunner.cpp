@@ -21,10 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kProgressAfter = std::chrono::seconds(1);
 
-// The main window's trace lines for Stop Acquisition.
-constexpr const char* kOrderlyStopTrace = " Acquisition stopped";
-constexpr const char* kHardStopTrace = " Acquisition hard stopped";
-
 bool isFailureCode(int code) {
     return code == notify::kSendFailed || code == notify::kTimeout || code == notify::kBadReply ||
            code == notify::kHardStopFailed;
@@ -87,18 +83,8 @@ bool DeviceRunner::start(std::string* error) {
     sessionOptions.testMode = testModeWord();
     session_ = std::make_unique<DeviceSession>(program_.records(), program_.trace(), notifier_,
                                                program_.strings(), sessionOptions);
-    SerialPort& port = session_->port();
-    const DevicePaths& paths = program_.devicePaths();
-    for (std::size_t k = 0; k < paths.size(); ++k) {
-        if (!paths[k].empty()) {
-            port.setDevicePath(static_cast<int>(k), paths[k]);
-        }
-    }
-    if (options_.simulate) {
-        port.setDeviceOverride(simulatedLine_.devicePath());
-    } else if (!options_.port.empty()) {
-        port.setDeviceOverride(options_.port);
-    }
+    session_->useDevicePaths(program_.devicePaths(),
+                             options_.simulate ? simulatedLine_.devicePath() : options_.port);
     session_->start();
     return true;
 }
@@ -110,22 +96,15 @@ void DeviceRunner::stop() {
 }
 
 bool DeviceRunner::requestOrderlyStop() {
-    auto& word = engine().link().status[StatusThreadCmd];
-    std::uint32_t old = word.load();
-    do {
-        if ((old & cmd::kAcquisitionBits) == 0) {
-            return false;
-        }
-    } while (
-        !word.compare_exchange_weak(old, (old & ~cmd::kAcquisitionBits) | cmd::kStopAcquisition));
-    engine().link().wake(ThreadId::Action);
-    program_.trace().info(kOrderlyStopTrace);
+    if (!requestOrderlyAcquisitionStop(engine())) {
+        return false;
+    }
+    program_.trace().info(acquisitionStopTrace(AcquisitionStop::Orderly));
     return true;
 }
 
 void DeviceRunner::requestStop() {
-    const bool orderly = requestAcquisitionStop(engine()) == AcquisitionStop::Orderly;
-    program_.trace().info(orderly ? kOrderlyStopTrace : kHardStopTrace);
+    program_.trace().info(acquisitionStopTrace(requestAcquisitionStop(engine())));
 }
 
 ActionResult DeviceRunner::run(const ActionRequest& request) {
@@ -209,13 +188,13 @@ bool DeviceRunner::handle(const CliNotifier::Event& event, const ActionRequest& 
         return true;
     }
     if (code == notify::kBaudrateFailed) {
-        const int openError = session_->port().openError();
+        const int openError = session_->portOpenError();
         result.code = code;
         if (portInUse(openError)) {
             // Not the controller's silence: another program drives the line.
             result.status = ActionResult::Failed;
             result.message = portProblemText(
-                session_->port().devicePath(program_.records().port.portCode.load()), openError);
+                session_->devicePath(program_.records().port.portCode.load()), openError);
             return true;
         }
         result.status = ActionResult::NoBaudRate;
@@ -262,7 +241,7 @@ std::string DeviceRunner::progressText(const ActionRequest& request, Clock::time
                               std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));
         }
     }
-    const auto retry = e.link().status[StatusActionRetry].load();
+    const auto retry = session_->statusBlock()[StatusActionRetry].load();
     if (!text.empty() && retry > 0) {
         text += format(" (retry %u)", retry);
     }
@@ -277,7 +256,7 @@ std::string DeviceRunner::baudrateText() {
     // The box of the window takes this text from the program's own table only.
     std::string text = program_.strings().builtin(ids::kBaudrateError) +
                        ": the controller answered at no rate (19200, 57600 baud)";
-    const std::string path = session_->port().devicePath(program_.records().port.portCode.load());
+    const std::string path = session_->devicePath(program_.records().port.portCode.load());
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         text += "; " + path + ": " + std::strerror(errno);

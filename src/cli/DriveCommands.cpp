@@ -15,10 +15,6 @@ constexpr const char* kOff = "off";
 // testFunctionType by word: 0 off, 1 ramp, 2 step, 3 multistep.
 constexpr std::array<const char*, 4> kTestFunctionWords = {"off", "ramp", "step", "multistep"};
 
-// String ids of the two cautions the Auto-Adapt command shows.
-constexpr int kAutoAdaptDanger = 380;
-constexpr int kAutoAdaptQuestion = 381;
-
 std::optional<std::int32_t> testFunctionType(const std::string& word) {
     for (std::size_t i = 0; i < kTestFunctionWords.size(); ++i) {
         if (word == kTestFunctionWords[i]) {
@@ -131,11 +127,11 @@ int runTestFunction(CommandContext& c) {
 
 int runAutoAdapt(CommandContext& c) {
     Strings& strings = c.program().strings();
-    std::fprintf(stderr, "%s\n", strings.text(kAutoAdaptDanger).c_str());
+    std::fprintf(stderr, "%s\n", strings.text(ids::kAutoAdaptWarning).c_str());
     if (!c.invocation().has("--yes")) {
         return c.fail(exit_code::kUsage, "auto-adapt starts only with --yes");
     }
-    std::fprintf(stderr, "%s\n", strings.text(kAutoAdaptQuestion).c_str());
+    std::fprintf(stderr, "%s\n", strings.text(ids::kAutoAdaptQuestion).c_str());
     if (!c.connect() || !c.runAction({cmd::kWriteAutoAdapt, notify::kAutoAdaptWritten,
                                       "Write AutoAdapt Function"})) {
         return c.code();

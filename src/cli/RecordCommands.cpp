@@ -18,12 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The main window's trace line when it starts each mode.
-constexpr std::array<const char*, 3> kStartedTrace = {" Acquisition Step Mode started",
-                                                      " Acquisition Ramp Mode started",
-                                                      " Acquisition Roll / Trigger Mode started"};
-constexpr std::array<const char*, 3> kModeNames = {"step", "ramp", "trigger"};
-
 // Samples a recording holds: Step and Ramp Mode up to the last announced index, Trigger Mode the
 // whole window (it rolls; the newest sample is always at the right edge).
 int recordedSamples(const ScopeSettings& scope, int lastIndex) {
@@ -36,8 +30,8 @@ int recordedSamples(const ScopeSettings& scope, int lastIndex) {
 Json recordingJson(const ScopeSettings& scope, int samples) {
     Json out = Json::object();
     Json mode = Json::integer(scope.mode);
-    if (scope.mode >= 0 && scope.mode < static_cast<std::int32_t>(kModeNames.size())) {
-        mode.withText(kModeNames[static_cast<std::size_t>(scope.mode)]);
+    if (scope.mode >= 0 && scope.mode < static_cast<std::int32_t>(kScopeModeWords.size())) {
+        mode.withText(kScopeModeWords[static_cast<std::size_t>(scope.mode)]);
     }
     out.set("mode", std::move(mode))
         .set("samples", Json::integer(samples))
@@ -101,13 +95,13 @@ int runRecord(CommandContext& c) {
                           static_cast<long long>(seconds));
         }
         return format("Recording (%s): %d of %d samples",
-                      kModeNames[static_cast<std::size_t>(r.scope.mode)], lastIndex, capacity);
+                      kScopeModeWords[static_cast<std::size_t>(r.scope.mode)], lastIndex, capacity);
     };
     if (options.stopAfterSeconds) {
         const auto limit = std::chrono::duration<double>(*options.stopAfterSeconds);
         request.stopWanted = [started, limit] { return Clock::now() - started >= limit; };
     }
-    c.program().trace().info(kStartedTrace[static_cast<std::size_t>(r.scope.mode)]);
+    c.program().trace().info(acquisitionStartTrace(r.scope.mode));
     const ActionResult result = c.device().run(request);
     if (!result.done()) {
         return c.fail(result.exitCode(), result.message);

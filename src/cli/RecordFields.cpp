@@ -1,11 +1,15 @@
 #include "cli/RecordFields.h"
 
 #include <array>
+#include <optional>
 
+#include "cli/RecordOptions.h"
 #include "data/Cp1252.h"
+#include "data/DeviceInfoText.h"
 #include "data/Format.h"
 #include "data/ProjectFile.h"
 #include "data/ScopeModel.h"
+#include "data/StatusText.h"
 
 namespace kvt::cli {
 namespace {
@@ -13,20 +17,8 @@ namespace {
 constexpr int kTemperatureArrayFirst = 6;
 constexpr int kRowValues = 10;
 
-// Words that count in minutes, days and hours.
-constexpr int kMinutesPerDay = 1440;
-constexpr int kMinutesPerHour = 60;
-
 Json bcd(std::int32_t value) {
-    return Json::string(format("%02X", static_cast<unsigned>(value) & 0xFFu));
-}
-
-std::string wordText(const std::int32_t (&words)[10]) {
-    std::string text;
-    for (std::int32_t w : words) {
-        text += static_cast<char>(w & 0xFF);
-    }
-    return text;
+    return Json::string(bcdText(value));
 }
 
 // The coded timing fields show their seconds beside the code.
@@ -43,48 +35,6 @@ std::string codedSeconds(std::string_view name, std::int32_t code) {
     }
     return format("%d (%g s)", code, seconds);
 }
-
-struct StatusField {
-    const char* name;
-    std::int32_t StatusInfo::*field;
-    int textFor1;  // string id of the word the window shows for 1
-    int textFor2;  // ... and for 2
-};
-
-// String ids of the Status Info dialog's words.
-constexpr int kNo = 19;
-constexpr int kYes = 119;
-constexpr int kHigh = 104;
-constexpr int kLow = 105;
-constexpr int kOn = 35;
-constexpr int kOff = 36;
-constexpr int kDisabled = 181;
-constexpr int kEnabled = 182;
-
-constexpr std::array<StatusField, 8> kStatusFields = {{
-    {"overvoltage", &StatusInfo::overvoltage, kNo, kYes},
-    {"undervoltage", &StatusInfo::undervoltage, kNo, kYes},
-    {"overtemperature", &StatusInfo::overtemperature, kNo, kYes},
-    {"digitalOut", &StatusInfo::digitalOut, kHigh, kLow},
-    {"jumper", &StatusInfo::jumper, kOn, kOff},
-    {"keyLock", &StatusInfo::keyLock, kDisabled, kEnabled},
-    {"manualSetpoint", &StatusInfo::manualSetpoint, kDisabled, kEnabled},
-    {"reserve", &StatusInfo::reserve, kDisabled, kEnabled},
-}};
-
-struct LedField {
-    const char* name;
-    std::int32_t StatusInfo::*field;
-};
-
-constexpr std::array<LedField, 3> kLedFields = {{
-    {"ledRed", &StatusInfo::ledRed},
-    {"ledGreen", &StatusInfo::ledGreen},
-    {"ledYellow", &StatusInfo::ledYellow},
-}};
-
-// What the Status Info dialog draws for each LED state.
-constexpr std::array<const char*, 4> kLedStates = {"dark", "lit", "third picture", "blinking"};
 
 Json matrixJson(const CalibrationMatrix& matrix) {
     Json arrays = Json::array();
@@ -125,47 +75,26 @@ Json parametersJson(const ParameterRecord& set) {
     return out;
 }
 
-std::string partNumberText(const DeviceInfo& info) {
-    constexpr int kTextFirmware = 7;
-    if (info.firmwareVersion >= kTextFirmware) {
-        return wordText(info.partNumberText1) + wordText(info.partNumberText2);
-    }
-    const auto* d = info.partNumberDigits;
-    const auto digit = [&](int i) { return static_cast<unsigned>(d[i]); };
-    std::string text = digit(0) == 1 ? format("4%X7 %X%X%X%X%X", digit(0), digit(1), digit(2),
-                                              digit(3), digit(4), digit(5))
-                                     : format("571-48%X %X%X%X%X%X", digit(0), digit(1), digit(2),
-                                              digit(3), digit(4), digit(5));
-    const std::string suffix =
-        format("%04X", static_cast<unsigned>(info.partNumberSuffix) & 0xFFFFu).substr(1);
-    if (suffix != "000") {
-        text += "---" + suffix;
-    }
-    return text;
-}
-
 Json deviceInfoJson(const DeviceInfo& info) {
     Json digits = Json::array();
     for (std::int32_t d : info.partNumberDigits) {
         digits.push(Json::integer(d));
     }
     const std::int32_t minutes = info.operationMinutes;
-    const std::int32_t days = minutes / kMinutesPerDay;
-    const std::int32_t hours = (minutes - kMinutesPerDay * days) / kMinutesPerHour;
-    const std::int32_t rest = minutes - (hours + 24 * days) * kMinutesPerHour;
+    const OperatingTime time = splitOperatingTime(minutes);
     Json out = Json::object();
     out.set("firmwareVersion", Json::integer(info.firmwareVersion))
         .set("partNumber", Json::string(partNumberText(info)))
         .set("partNumberDigits", std::move(digits))
         .set("partNumberSuffix", Json::integer(info.partNumberSuffix))
-        .set("partNumberText1", Json::string(wordText(info.partNumberText1)))
-        .set("partNumberText2", Json::string(wordText(info.partNumberText2)))
+        .set("partNumberText1", Json::string(partNumberText1(info)))
+        .set("partNumberText2", Json::string(partNumberText2(info)))
         .set("serialNumber", Json::integer(info.serialNumber))
         .set("productionYear", bcd(info.productionYear))
         .set("productionWeek", bcd(info.productionWeek))
-        .set("operationMinutes", Json::integer(minutes).withText(format(
-                                     "%d (%d d %02d h %02d min)", minutes, days < 0 ? 0 : days,
-                                     hours < 0 ? 0 : hours, rest < 0 ? 0 : rest)))
+        .set("operationMinutes",
+             Json::integer(minutes).withText(
+                 format("%d (%d d %02d h %02d min)", minutes, time.days, time.hours, time.minutes)))
         .set("calibrationCounter", Json::integer(info.calibrationCounter))
         .set("calibrationYear", bcd(info.calibrationYear))
         .set("calibrationMonth", bcd(info.calibrationMonth))
@@ -178,30 +107,30 @@ Json deviceInfoJson(const DeviceInfo& info) {
 
 Json statusJson(const StatusInfo& status, Strings& strings) {
     Json out = Json::object();
-    for (const StatusField& f : kStatusFields) {
-        const std::int32_t value = status.*(f.field);
+    for (const StatusCondition& c : statusConditions()) {
+        const std::int32_t value = status.*(c.field);
         Json item = Json::integer(value);
-        if (value == 1 || value == 2) {
-            item.withText(strings.text(value == 1 ? f.textFor1 : f.textFor2));
+        if (const std::optional<int> id = conditionTextId(c, value)) {
+            item.withText(strings.text(*id));
         }
-        out.set(f.name, std::move(item));
+        out.set(c.name, std::move(item));
     }
-    for (const LedField& f : kLedFields) {
-        const std::int32_t value = status.*(f.field);
+    for (const StatusLed& led : statusLeds()) {
+        const std::int32_t value = status.*(led.field);
         Json item = Json::integer(value);
-        if (value >= 0 && value < static_cast<std::int32_t>(kLedStates.size())) {
-            item.withText(format("%d (%s)", value, kLedStates[static_cast<std::size_t>(value)]));
+        if (const std::optional<LedState> state = ledStateOf(value)) {
+            const std::string_view name = ledStateName(*state);
+            item.withText(format("%d (%.*s)", value, static_cast<int>(name.size()), name.data()));
         }
-        out.set(f.name, std::move(item));
+        out.set(led.name, std::move(item));
     }
     return out;
 }
 
 Json scopeSettingsJson(const ScopeSettings& scope) {
-    static constexpr std::array<const char*, 3> kModes = {"step", "ramp", "trigger"};
     Json mode = Json::integer(scope.mode);
-    if (scope.mode >= 0 && scope.mode < static_cast<std::int32_t>(kModes.size())) {
-        mode.withText(kModes[static_cast<std::size_t>(scope.mode)]);
+    if (scope.mode >= 0 && scope.mode < static_cast<std::int32_t>(kScopeModeWords.size())) {
+        mode.withText(kScopeModeWords[static_cast<std::size_t>(scope.mode)]);
     }
     Json analog = Json::array();
     Json analogRead = Json::array();
@@ -227,7 +156,7 @@ Json scopeSettingsJson(const ScopeSettings& scope) {
         .set("rampTime", Json::real(scope.rampTime))
         .set("triggerChannel", Json::integer(scope.triggerChannel))
         .set("triggerSlope", Json::integer(scope.triggerSlope)
-                                 .withText(scope.triggerSlope == 0 ? "rising" : "falling"))
+                                 .withText(kTriggerSlopeWords[scope.triggerSlope == 0 ? 0 : 1]))
         .set("triggerValue", Json::integer(scope.triggerValue))
         .set("sampleRateIndex",
              Json::integer(scope.sampleRateIndex)

@@ -15,9 +15,8 @@ namespace kvt::cli {
 Json parametersJson(const ParameterRecord& set);
 
 // The device information: the record's fields, BCD dates as the two digits the window shows,
-// and the part number composed as the Device Info dialog composes it.
+// and the part number as the Device Info dialog shows it.
 Json deviceInfoJson(const DeviceInfo& info);
-std::string partNumberText(const DeviceInfo& info);
 
 // The live status with the window's words for each value in the text form.
 Json statusJson(const StatusInfo& status, Strings& strings);

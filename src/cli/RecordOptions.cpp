@@ -8,10 +8,8 @@
 namespace kvt::cli {
 namespace {
 
-constexpr std::array<const char*, 3> kModes = {"step", "ramp", "trigger"};
 constexpr std::array<const char*, 9> kTriggerChannels = {"none", "a1", "a2", "a3", "a4",
                                                          "b1",   "b2", "b3", "b4"};
-constexpr std::array<const char*, 2> kSlopes = {"rising", "falling"};
 constexpr long kMinAcqTime = 4;
 constexpr long kMaxAcqTime = 20;
 constexpr long kMaxTriggerLevel = 100;
@@ -52,7 +50,7 @@ bool applyRecordOptions(const Invocation& inv, ScopeSettings& scope, RecordOptio
                         std::string* error) {
     ScopeSettings s = scope;
     if (const auto mode = inv.value("--mode")) {
-        const auto index = indexOf(kModes, *mode);
+        const auto index = indexOf(kScopeModeWords, *mode);
         if (!index) {
             return refuse(error, "--mode is step, ramp or trigger, not '" + *mode + "'");
         }
@@ -94,7 +92,7 @@ bool applyRecordOptions(const Invocation& inv, ScopeSettings& scope, RecordOptio
         s.triggerValue = static_cast<std::int32_t>(*value);
     }
     if (const auto slope = inv.value("--slope")) {
-        const auto index = indexOf(kSlopes, *slope);
+        const auto index = indexOf(kTriggerSlopeWords, *slope);
         if (!index) {
             return refuse(error, "--slope is rising or falling, not '" + *slope + "'");
         }

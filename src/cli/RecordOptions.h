@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -7,6 +8,11 @@
 #include "data/ScopeSettings.h"
 
 namespace kvt::cli {
+
+// kvtcli's words for the codes of the scope settings, by code: what --mode and --slope take and
+// what the output shows.
+inline constexpr std::array<const char*, 3> kScopeModeWords = {"step", "ramp", "trigger"};
+inline constexpr std::array<const char*, 2> kTriggerSlopeWords = {"rising", "falling"};
 
 // The recording options of `record`, checked and applied to the scope settings the way the
 // Scope Setup dialog would set them. Values outside what the dialog allows are refused (a script

@@ -23,6 +23,9 @@ inline constexpr int kUnknown = 31;
 inline constexpr int kCommunicationError = 106;
 inline constexpr int kBaudrateError = 333;
 inline constexpr int kFirmwareTooOld = 348;
+// The two cautions of Auto-Adapt, in the window and in kvtcli.
+inline constexpr int kAutoAdaptWarning = 380;
+inline constexpr int kAutoAdaptQuestion = 381;
 }  // namespace ids
 
 }  // namespace kvt

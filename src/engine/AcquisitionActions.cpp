@@ -20,8 +20,6 @@ using namespace acqstep;
 constexpr std::uint32_t kStopClears =
     cmd::kAcquisitionBits | cmd::kStopAcquisition | cmd::kHardStopAcquisition;
 
-// State of link control while it waits for the next request.
-constexpr std::int32_t kLinkControlIdle = 2;
 // How often the engine looks again while link control finishes an abandoned exchange.
 constexpr std::int32_t kQuietPollMs = 1;
 
@@ -83,20 +81,12 @@ bool stopPending(const ActionEngine& e) {
     return (e.commandWord() & cmd::kStopAcquisition) != 0;
 }
 
-// Drops the running exchange; link control returns to idle on its next pass.
-void abandonExchange(ActionEngine& e) {
-    LinkState& link = e.link();
-    link.SEND_STATE = SendIdle;
-    link.RECEIVE_STATE = ReceiveIdle;
-    link.wake(ThreadId::MainCtrl);
-}
-
 // True once nothing of an exchange is left in flight: neither link control nor the transmit
 // thread touches the buffers or the receive ring any more.
 bool linkQuiet(ActionEngine& e) {
     LinkState& link = e.link();
     if (link.SEND_STATE.load() != SendRequested && link.RECEIVE_STATE.load() != ReceiveAwaited &&
-        link.THREAD_STEP.load() == kLinkControlIdle && link.writeRequest.load() == WriteNone) {
+        link.THREAD_STEP.load() == StepIdle && link.writeRequest.load() == WriteNone) {
         return true;
     }
     e.startTimer(TimerEngineWait, kQuietPollMs);
@@ -252,7 +242,7 @@ class AcquisitionActions final : public ActionFamily {
                 return false;
             }
             // A stop must not wait for a block that a silent controller may never send.
-            abandonExchange(e);
+            e.abandonExchange();
             return a.trigger ? goTo(e, a.drainArm) : leaveForStop(e);
         }
         if (failed) {
@@ -348,7 +338,7 @@ class AcquisitionActions final : public ActionFamily {
     // --- stop ---------------------------------------------------------------------------------
 
     bool leaveForStop(ActionEngine& e) {
-        abandonExchange(e);
+        e.abandonExchange();
         // PAS gets its own retries, however many the recording used.
         e.resetRetryCount();
         return goTo(e, kStopStart);
@@ -451,7 +441,7 @@ class AcquisitionActions final : public ActionFamily {
                 e.trace().info(" Hard PAS Stop Acquisition");
                 e.records().acquisition.acquisitionActive = 0;
                 link.streamMode = 0;
-                abandonExchange(e);
+                e.abandonExchange();
                 baud = PortSettings::BaudUnknown;
                 openAttempts_ = 0;
                 return goTo(e, kHardNextRate);

@@ -191,7 +191,6 @@ bool ActionEngine::errorEnd() {
 }
 
 void ActionEngine::abandonExchange() {
-    // Link control then returns to idle at once instead of waiting out a stale reply time-out.
     link_.SEND_STATE = SendIdle;
     link_.RECEIVE_STATE = ReceiveIdle;
     link_.wake(ThreadId::MainCtrl);

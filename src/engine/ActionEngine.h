@@ -141,6 +141,9 @@ class ActionEngine {
     void startTimer(int timer, std::int32_t ms) { link_.timers.set(timer, ms); }
     bool timerExpired(int timer) const { return link_.timers.expired(timer); }
 
+    // Drops the running exchange: link control returns to idle at once instead of waiting out a
+    // stale reply time-out.
+    void abandonExchange();
     // Drains the port input and empties the receive ring.
     void flushInput();
     // True when no exchange is running (neither send nor receive state is 1).
@@ -159,7 +162,6 @@ class ActionEngine {
     bool errorEnd();
     bool runBaudTest(std::uint32_t step);
     bool deviceGoneEnd();
-    void abandonExchange();
     // Bytes received after the reply just taken, in the receive ring or still at the port.
     int bytesBehindReply();
 

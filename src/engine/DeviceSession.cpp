@@ -23,6 +23,15 @@ void DeviceSession::start() {
                     [this] { linkThreads_.ReadComThread(); }});
 }
 
+void DeviceSession::useDevicePaths(const DevicePaths& paths, const std::string& overridePath) {
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        port_.setDevicePath(static_cast<int>(k), paths[k]);
+    }
+    if (!overridePath.empty()) {
+        port_.setDeviceOverride(overridePath);
+    }
+}
+
 void DeviceSession::stop() {
     if (!workers_.running()) {
         return;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "data/ComSettings.h"
 #include "data/Records.h"
+#include "data/StatusBlock.h"
 #include "data/Strings.h"
 #include "data/TraceSink.h"
 #include "engine/ActionEngine.h"
@@ -41,9 +44,23 @@ class DeviceSession {
     void stop();
     bool running() const { return workers_.running(); }
 
+    ActionEngine& engine() { return engine_; }
+
+    // The words through which link and engine publish their state (the Debug dialog, the retry
+    // count of a progress line). Read only: the threads own them.
+    const StatusBlock& statusBlock() const { return link_.status; }
+
+    // Where the port opens each port code: the paths of KVT_com.ini (an empty one keeps the
+    // default device), and, when not empty, one path for every port code.
+    void useDevicePaths(const DevicePaths& paths, const std::string& overridePath);
+    std::string devicePath(int portCode) const { return port_.devicePath(portCode); }
+    // Why the last open of the port failed: errno, 0 once an open succeeded (portProblemText in
+    // data/PortProblem.h says it in words).
+    int portOpenError() const { return port_.openError(); }
+
+    // The link and the port themselves, for tests that drive or watch them.
     LinkState& link() { return link_; }
     SerialPort& port() { return port_; }
-    ActionEngine& engine() { return engine_; }
 
   private:
     SteadyTickSource steady_;

@@ -16,16 +16,6 @@ using std::chrono::milliseconds;
 // never stall it for long.
 constexpr milliseconds kMainCtrlIdleSleep{1000};
 
-enum MainCtrlStep : std::int32_t {
-    StepStart = 0,
-    StepResetRetry = 1,
-    StepIdle = 2,
-    StepHandOver = 3,
-    StepAwaitTransmission = 4,
-    StepStartWaiting = 5,
-    StepAwaitReply = 6,
-};
-
 }  // namespace
 
 void LinkThreads::MainCtrlThread() {

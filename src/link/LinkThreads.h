@@ -40,4 +40,16 @@ class LinkThreads {
 // Values of the write request word: link control posts, the transmit thread claims and clears.
 enum WriteRequest : std::int32_t { WriteNone = 0, WritePosted = 1, WriteClaimed = 2 };
 
+// Steps of link control (THREAD_STEP). The engine waits for StepIdle before it touches the
+// buffers of an exchange it has dropped.
+enum MainCtrlStep : std::int32_t {
+    StepStart = 0,
+    StepResetRetry = 1,
+    StepIdle = 2,
+    StepHandOver = 3,
+    StepAwaitTransmission = 4,
+    StepStartWaiting = 5,
+    StepAwaitReply = 6,
+};
+
 }  // namespace kvt

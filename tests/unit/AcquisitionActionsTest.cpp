@@ -724,6 +724,18 @@ TEST_F(AcquisitionActionsTest, TheStopRequestNeverLeavesTheCommandWordZero) {
     EXPECT_EQ(engine().commandWord(), cmd::kStopAcquisition | cmd::kHardStopAcquisition);
 }
 
+TEST_F(AcquisitionActionsTest, TheOrderlyStopAloneLeavesAnIdleWordAlone) {
+    session->stop();  // only the command word is watched here
+    engine().post(cmd::kRampAcquisition | cmd::kReadStatus);
+    EXPECT_TRUE(requestOrderlyAcquisitionStop(engine()));
+    EXPECT_EQ(engine().commandWord(), cmd::kStopAcquisition | cmd::kReadStatus);
+    engine().clearAll();
+    engine().post(cmd::kReadStatus);
+    // An acquisition that has ended by itself gets neither stop.
+    EXPECT_FALSE(requestOrderlyAcquisitionStop(engine()));
+    EXPECT_EQ(engine().commandWord(), cmd::kReadStatus);
+}
+
 TEST(AcquisitionCommands, TheModePicksTheBit) {
     EXPECT_EQ(acquisitionBitForMode(0), cmd::kStepAcquisition);
     EXPECT_EQ(acquisitionBitForMode(1), cmd::kRampAcquisition);

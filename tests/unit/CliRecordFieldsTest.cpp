@@ -1,4 +1,4 @@
-// The records as kvtcli shows them: field names, units, the Device Info dialog's part number.
+// The records as kvtcli shows them: field names, units, the dialogs' words.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,24 +24,6 @@ DeviceInfo composedInfo(int firstDigit, std::int32_t suffix) {
     }
     info.partNumberSuffix = suffix;
     return info;
-}
-
-TEST(CliRecordFields, PartNumberIsComposedBeforeFirmware7) {
-    EXPECT_EQ(partNumberText(composedInfo(2, 0x0000)), "571-482 12345");
-    EXPECT_EQ(partNumberText(composedInfo(2, 0x0ABC)), "571-482 12345---ABC");
-    EXPECT_EQ(partNumberText(composedInfo(1, 0x0000)), "417 12345");
-    EXPECT_EQ(partNumberText(composedInfo(1, 0x10B2)), "417 12345---0B2");
-}
-
-TEST(CliRecordFields, PartNumberIsTheTextFromFirmware7) {
-    DeviceInfo info{};
-    info.firmwareVersion = 7;
-    const std::string text = "DEMO-DN50-PN16-24V  ";
-    for (int i = 0; i < 10; ++i) {
-        info.partNumberText1[i] = text[static_cast<std::size_t>(i)];
-        info.partNumberText2[i] = text[static_cast<std::size_t>(10 + i)];
-    }
-    EXPECT_EQ(partNumberText(info), text);
 }
 
 TEST(CliRecordFields, DeviceInfoUsesTheFieldNames) {

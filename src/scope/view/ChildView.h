@@ -42,7 +42,6 @@ class CChildView : public QWidget {
     // Control ids, also the object names of the two tab stops.
     static constexpr int kReadoutEditId = 1055;
     static constexpr int kZoomBackId = 1054;
-    static constexpr std::uint32_t kAcquisitionBits = 0x200 | 0x400 | 0x800;
 
     CChildView(ScopeSettings& settings, AcquisitionBuffers& samples, AcquisitionFlags& flags,
                Strings& strings, TraceSink& trace, CommandWord commandWord,
