@@ -2,8 +2,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace kvt {
 
@@ -13,7 +18,8 @@ class TickSource {
   public:
     virtual ~TickSource() = default;
     virtual std::uint32_t nowMs() = 0;
-    // Longest real time a thread may sleep before it must look at the counter again.
+    // Longest real time a thread may sleep before it must look at the counter again. A thread
+    // asks right before it sleeps, after a pass that found nothing to do.
     virtual std::chrono::milliseconds maxSleep(std::chrono::milliseconds wanted) { return wanted; }
 };
 
@@ -26,12 +32,22 @@ class SteadyTickSource final : public TickSource {
 class ManualTickSource final : public TickSource {
   public:
     std::uint32_t nowMs() override { return now_.load(); }
+    std::chrono::milliseconds maxSleep(std::chrono::milliseconds wanted) override;
     void advance(std::uint32_t ms);
     void onAdvance(std::function<void()> callback) { onAdvance_ = std::move(callback); }
+
+    // Waits until `threads` threads sleep on this counter and each of them has looked at the
+    // current count and found nothing more to do: whatever the count allows has happened, so a
+    // test can show that something did not. False when that takes longer than the time-out
+    // (real time), for example because a thread is busy or has ended.
+    bool settle(std::size_t threads, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
   private:
     std::atomic<std::uint32_t> now_{1000};
     std::function<void()> onAdvance_;
+    std::mutex mutex_;
+    std::condition_variable slept_;
+    std::map<std::thread::id, std::uint64_t> sleeps_;
 };
 
 }  // namespace kvt

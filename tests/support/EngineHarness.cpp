@@ -1,12 +1,17 @@
 #include "support/EngineHarness.h"
 
+#include <algorithm>
+
+#include "support/EngineTestSupport.h"
+
 namespace kvt::test {
 
 std::size_t requestLength(std::uint8_t code) {
     return code == 0x74 ? 13 : 4;
 }
 
-EngineHarness::EngineHarness(Config config) : records_(std::make_unique<Records>()) {
+EngineHarness::EngineHarness(Config config)
+    : records_(std::make_unique<Records>()), manualTime_(config.manualTime) {
     DeviceSession::Options options;
     options.timing = config.timing;
     options.testMode = config.testMode;
@@ -52,7 +57,43 @@ std::vector<std::vector<std::uint8_t>> EngineHarness::actionRequests() const {
 
 bool EngineHarness::run(std::uint32_t bits, int code) {
     engine().post(bits);
-    return notifier_.waitFor(code);
+    return waitFor(code);
+}
+
+bool EngineHarness::waitFor(int code, std::chrono::milliseconds timeout) {
+    if (!manualTime_) {
+        return notifier_.waitFor(code, timeout);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!notifier_.waitFor(code, std::chrono::milliseconds(2))) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        moveClock();
+    }
+    return true;
+}
+
+void EngineHarness::moveClock() {
+    LinkState& link = session_->link();
+    if (advanceToEngineTimer(link, ticks_)) {
+        return;
+    }
+    // Link control waits for the reply (its step 6) to the last request the controller heard,
+    // which it left unanswered. A later request not yet heard keeps the clock where it is.
+    constexpr std::int32_t kAwaitReply = 6;
+    if (link.THREAD_STEP.load() != kAwaitReply || link.RECEIVE_STATE.load() != ReceiveAwaited) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (unanswered_ == 0 || unanswered_ != requests_.size() || timedOut_ == unanswered_) {
+            return;
+        }
+        timedOut_ = unanswered_;
+    }
+    const std::int32_t left = link.timers.get(TimerLink);
+    ticks_.advance(static_cast<std::uint32_t>(std::max<std::int32_t>(left, 0)));
 }
 
 bool EngineHarness::waitIdle(std::chrono::milliseconds timeout) {
@@ -97,6 +138,9 @@ void EngineHarness::serve() {
                 requests_.push_back(request);
                 if (script_) {
                     reply = script_(request);
+                }
+                if (reply.empty()) {
+                    unanswered_ = requests_.size();
                 }
             }
             if (!reply.empty()) {

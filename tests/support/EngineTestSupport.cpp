@@ -36,6 +36,39 @@ int lineSpeed(int fd) {
     }
 }
 
+namespace {
+
+// Milliseconds until the nearest engine timer runs out; 0 when none runs or an exchange is in
+// flight (its reply or time-out comes first).
+std::int32_t engineTimerLeft(const LinkState& link) {
+    if (link.SEND_STATE.load() == SendRequested || link.RECEIVE_STATE.load() == ReceiveAwaited) {
+        return 0;
+    }
+    std::int32_t wait = 0;
+    for (int timer : {TimerRetryPause, TimerEngineWait, TimerAcqBlock, TimerAcqStop}) {
+        const std::int32_t left = link.timers.get(timer);
+        if (left > 0 && (wait == 0 || left < wait)) {
+            wait = left;
+        }
+    }
+    return wait;
+}
+
+}  // namespace
+
+bool advanceToEngineTimer(LinkState& link, ManualTickSource& ticks) {
+    if (engineTimerLeft(link) == 0 || !ticks.settle(2, std::chrono::milliseconds(200))) {
+        return false;
+    }
+    // Looked at again: the threads may have moved on while they settled.
+    const std::int32_t wait = engineTimerLeft(link);
+    if (wait == 0) {
+        return false;
+    }
+    ticks.advance(static_cast<std::uint32_t>(wait));
+    return true;
+}
+
 void printTraceTail(const RecordingTrace& trace, std::size_t count) {
     const auto lines = trace.lines();
     for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {

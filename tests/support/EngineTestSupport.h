@@ -12,7 +12,9 @@
 
 #include "data/AcquisitionBuffers.h"
 #include "engine/Notifier.h"
+#include "link/LinkState.h"
 #include "link/LinkTiming.h"
+#include "link/TickSource.h"
 #include "support/EngineHarness.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingTrace.h"
@@ -31,17 +33,24 @@ inline constexpr LinkTiming kPatient{2000, 2000, 20, 4};
 // A short reply time-out for the cases that provoke time-outs.
 inline constexpr LinkTiming kQuickTimeOut{2000, 300, 20, 4};
 
+// On manual time, with link control and the engine sleeping on `ticks`: when no exchange is in
+// flight and the engine waits for one of its own timers (retry pause, block pacing, short waits),
+// moves the clock to the end of the nearest one once both threads have nothing else to do. True
+// when the clock moved.
+bool advanceToEngineTimer(LinkState& link, ManualTickSource& ticks);
+
 // Prints the last `count` trace lines (for a failed test: what the engine did last, to tell a
 // slow machine from a fault).
 void printTraceTail(const RecordingTrace& trace, std::size_t count);
 
 // The engine against a controller whose `answer(request)` gives the reply bytes. The harness
-// starts in SetUp with the controller answering.
+// starts in SetUp with the controller answering, on manual time (see EngineHarness::waitFor)
+// with the controller's own time-outs and retry pause unless told otherwise.
 template <typename Controller>
 class ScriptedControllerTest : public ::testing::Test {
   protected:
-    explicit ScriptedControllerTest(LinkTiming timing = kPatient)
-        : h(EngineHarness::Config{timing}) {}
+    explicit ScriptedControllerTest(LinkTiming timing = LinkTiming{})
+        : h(EngineHarness::Config{timing, 0, true}) {}
 
     void SetUp() override {
         h.setScript(

@@ -29,6 +29,9 @@ class LinkHarness {
     RecordingTrace& trace() { return trace_; }
     PortSettings& settings() { return settings_; }
     ManualTickSource& manualTicks() { return manual_; }
+    // On manual time: waits until link control has looked at the current count and gone back
+    // to sleep, so whatever the count allows has happened.
+    bool settle() { return manual_.settle(1); }
 
     void startThreads();
     void stopThreads();

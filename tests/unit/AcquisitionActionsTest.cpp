@@ -360,6 +360,7 @@ class AcquisitionActionsTest : public ::testing::Test {
     test::RecordingTrace trace;
     test::PaintingView view{records->acquisition};
     test::EngineStrings strings;
+    ManualTickSource ticks;  // for the tests on manual time
     std::unique_ptr<DeviceSession> session;
     StreamingPeer peer{pty};
 };
@@ -633,13 +634,31 @@ TEST_F(AcquisitionActionsTest, NoiseAndLostBytesAreSkippedAndTheBuffersStayInBou
     EXPECT_GT(peer.recordsSent(), 5000u) << "some records were lost to the noise";
 }
 
-// With the controller's own reply time-out, so that only the stop can end the wait.
+// With the controller's own time-outs on a clock that only the engine's own timers move: the
+// block's time-out never runs out, so only the stop can end the wait.
 class AcquisitionStopTest : public AcquisitionActionsTest {
   protected:
+    void SetUp() override {
+        AcquisitionActionsTest::SetUp();
+        ticks.onAdvance([this] { session->link().wakeAll(); });
+    }
+
     DeviceSession::Options options() override {
         DeviceSession::Options o;
-        o.timing = {500, 10000, 20, 4};
+        o.ticks = &ticks;
         return o;
+    }
+
+    // Waits for a notification while the clock moves on through the engine's own timers.
+    bool runUntil(int code) {
+        const auto deadline = Clock::now() + 30s;
+        while (!view.recording.waitFor(code, 2ms)) {
+            if (Clock::now() > deadline) {
+                return false;
+            }
+            test::advanceToEngineTimer(link(), ticks);
+        }
+        return true;
     }
 };
 
@@ -648,11 +667,9 @@ TEST_F(AcquisitionStopTest, AStopWhileABlockIsAwaitedFromASilentControllerEndsAt
     peer.silentAfter = 100;
     engine().post(cmd::kStepAcquisition);
     ASSERT_TRUE(waitAwaiting(acqstep::kStepAwait));
-    while (peer.streaming()) {
-        std::this_thread::sleep_for(1ms);
-    }
+    ASSERT_TRUE(eventually([&] { return !peer.streaming(); }));
     requestAcquisitionStop(engine());
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
+    ASSERT_TRUE(runUntil(notify::kAcquisitionEnded));
     EXPECT_FALSE(traced("Action SAS more")) << "the stop waited for the block's time-out";
     EXPECT_EQ(peer.codes().back(), kPas);
 }

@@ -84,8 +84,24 @@ class ActionEngineTest : public ::testing::Test {
         return out;
     }
 
+    // Waits (real time, bounded) until the engine awaits a reply.
+    bool awaitingReply() {
+        for (int i = 0; i < 20000; ++i) {
+            if (h.session().link().RECEIVE_STATE.load() == ReceiveAwaited) {
+                return true;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return false;
+    }
+
+    // Elapsed time on the harness's clock, which only the time-outs and pauses move.
+    std::uint32_t clockSince(std::uint32_t start) { return h.ticks().nowMs() - start; }
+
     Controller controller;
-    EngineHarness h;
+    // The controller's own time-outs and retry pause, on a clock that moves only when one of
+    // them has to run out.
+    EngineHarness h{EngineHarness::Config{LinkTiming{}, 0, true}};
 };
 
 TEST_F(ActionEngineTest, TheBaudRateTestRunsFirstAndOpensThePortAt19200) {
@@ -101,7 +117,9 @@ TEST_F(ActionEngineTest, TheBaudRateTestRunsFirstAndOpensThePortAt19200) {
 
 TEST_F(ActionEngineTest, TheBaudRateTestMovesOnTo57600) {
     controller.baud = 57600;
+    const std::uint32_t start = h.ticks().nowMs();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    EXPECT_EQ(clockSince(start), 10000u) << "one reply time-out at 19200, no retry pause";
     EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::Baud57600);
     EXPECT_TRUE(h.trace().contains(" Init Com Port, ok with Baudrate: 19200"));
     EXPECT_TRUE(h.trace().contains(" Init Com Port, ok with Baudrate: 57600"));
@@ -110,7 +128,9 @@ TEST_F(ActionEngineTest, TheBaudRateTestMovesOnTo57600) {
 
 TEST_F(ActionEngineTest, NoAnswerAtAnyRateEndsWithNotification7) {
     controller.baud = 0;
+    const std::uint32_t start = h.ticks().nowMs();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kBaudrateFailed));
+    EXPECT_EQ(clockSince(start), 20000u);
     EXPECT_TRUE(h.waitIdle());
     EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::BaudUnknown);
     EXPECT_EQ(h.engine().commandWord(), 0u);
@@ -123,7 +143,7 @@ TEST_F(ActionEngineTest, AnOldFirmwareIsRefusedWithOneMessage) {
     controller.firmware = 2;
     h.engine().post(cmd::kReadDeviceInfo);
     ASSERT_TRUE(h.waitIdle());
-    std::this_thread::sleep_for(50ms);  // a looping engine would show more boxes meanwhile
+    ASSERT_TRUE(h.settle());  // a looping engine would show more boxes before it slept
     const auto boxes = h.notifier().boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Controller Firmware must be greater 2");
@@ -189,7 +209,9 @@ TEST_F(ActionEngineTest, ThreeFailedExchangesAndACleanRunCompleteTheAction) {
     h.trace().clear();
     controller.dropNext = 2;
     controller.corruptNext = 1;
+    const std::uint32_t start = h.ticks().nowMs();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+    EXPECT_EQ(clockSince(start), 2u * 10000u + 3u * 1000u) << "two reply time-outs, three pauses";
     EXPECT_TRUE(h.trace().contains("Retry 1 "));
     EXPECT_TRUE(h.trace().contains("Retry 2 "));
     EXPECT_TRUE(h.trace().contains("Retry 3 "));
@@ -202,8 +224,10 @@ TEST_F(ActionEngineTest, TheFourthFailedExchangeEndsTheAction) {
     h.notifier().clear();
     h.trace().clear();
     controller.dropNext = 4;
+    const std::uint32_t start = h.ticks().nowMs();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kTimeout));
     EXPECT_TRUE(h.waitIdle());
+    EXPECT_EQ(clockSince(start), 4u * 10000u + 3u * 1000u) << "no pause after the fourth";
     EXPECT_TRUE(h.trace().contains("stopped "));
     EXPECT_FALSE(h.trace().contains("Retry 4 "));
     const auto notes = h.notifier().notes();
@@ -236,14 +260,15 @@ TEST_F(ActionEngineTest, ClearingTheCommandWordAbandonsTheExchangeAtOnce) {
     controller.dropNext = 100;
     h.engine().post(cmd::kReadStatus);
     ASSERT_TRUE(h.waitIdle(0ms) == false);
-    while (h.session().link().RECEIVE_STATE.load() != ReceiveAwaited) {
-        std::this_thread::sleep_for(1ms);
-    }
+    ASSERT_TRUE(awaitingReply());
     h.engine().clearAll();
-    ASSERT_TRUE(h.waitIdle(1s));
+    // On a standing clock: idle without waiting out the reply time-out.
+    ASSERT_TRUE(h.waitIdle());
     EXPECT_EQ(h.session().link().SEND_STATE.load(), SendIdle);
     EXPECT_EQ(h.session().link().RECEIVE_STATE.load(), ReceiveIdle);
-    std::this_thread::sleep_for(1100ms);  // longer than the reply time-out
+    // Well past the reply time-out: link control and the engine look and find nothing to do.
+    h.ticks().advance(3 * LinkTiming{}.replyTimeoutMs);
+    ASSERT_TRUE(h.settle());
     EXPECT_TRUE(h.notifier().codes().empty());
     EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 0);
 }
@@ -288,9 +313,7 @@ TEST_F(ActionEngineTest, AVanishedDeviceEndsTheActionAndForcesANewBaudRateTest) 
     h.notifier().clear();
     controller.dropNext = 1000;
     h.engine().post(cmd::kReadStatus);
-    while (h.session().link().RECEIVE_STATE.load() != ReceiveAwaited) {
-        std::this_thread::sleep_for(1ms);
-    }
+    ASSERT_TRUE(awaitingReply());
     h.pty().closeMaster();
     ASSERT_TRUE(h.notifier().waitFor(notify::kSendFailed));
     EXPECT_TRUE(h.waitIdle());
@@ -304,9 +327,7 @@ TEST_F(ActionEngineTest, PublishesItsStepAndCommandInTheStatusBlock) {
     controller.dropNext = 100;
     h.engine().post(cmd::kReadStatus);
     auto& status = h.session().link().status;
-    while (h.session().link().RECEIVE_STATE.load() != ReceiveAwaited) {
-        std::this_thread::sleep_for(1ms);
-    }
+    ASSERT_TRUE(awaitingReply());
     EXPECT_EQ(status[StatusThreadCmd].load(), cmd::kReadStatus);
     EXPECT_EQ(status[StatusActionStep].load(), 0x192u);
     EXPECT_EQ(status[StatusActionSubCmd].load(), 0x6cu);

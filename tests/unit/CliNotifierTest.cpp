@@ -29,17 +29,26 @@ TEST(CliNotifier, PostedNotificationsQueueInOrderWithoutWaiting) {
 
 TEST(CliNotifier, ASentNotificationReturnsOnlyWhenHandled) {
     CliNotifier notifier;
+    std::atomic<int> checks{0};
     std::atomic<bool> returned{false};
     std::thread engine([&] {
-        notifier.send(0x30, 1250, [] { return false; });
+        notifier.send(0x30, 1250, [&] {
+            ++checks;
+            return false;
+        });
         returned = true;
     });
     const auto event = notifier.next(5s);
     ASSERT_TRUE(event);
     EXPECT_EQ(event->kind, CliNotifier::Event::Sent);
     EXPECT_EQ(event->value, 1250);
-    // Taken but not yet handled: the engine still waits.
-    std::this_thread::sleep_for(3 * CliNotifier::kAbandonPoll);
+    // Taken but not yet handled: the engine still waits, looking at its abandon check again
+    // and again without returning.
+    const int seen = checks.load();
+    for (int i = 0; i < 2000 && checks.load() < seen + 3; ++i) {
+        std::this_thread::sleep_for(CliNotifier::kAbandonPoll / 4);
+    }
+    ASSERT_GE(checks.load(), seen + 3);
     EXPECT_FALSE(returned.load());
     notifier.handled(*event);
     engine.join();

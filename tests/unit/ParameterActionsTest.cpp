@@ -422,9 +422,6 @@ const std::vector<Bytes> kKnownSetFrames = {
 
 class ParameterActionsTest : public test::ScriptedControllerTest<RegisterController> {
   protected:
-    explicit ParameterActionsTest(LinkTiming timing = test::kPatient)
-        : ScriptedControllerTest(timing) {}
-
     void SetUp() override {
         controller.reg[0x23] = 23;  // firmware, for the baud-rate test
         ScriptedControllerTest::SetUp();
@@ -547,12 +544,7 @@ TEST_F(ParameterActionsTest, ForwardValuesReachTheDeviceSetOnlyWithTheController
     EXPECT_FLOAT_EQ(h.records().params.deviceSet.FORWARD_GAIN, 1.5f);
 }
 
-class ParameterTimeOutTest : public ParameterActionsTest {
-  protected:
-    ParameterTimeOutTest() : ParameterActionsTest(test::kQuickTimeOut) {}
-};
-
-TEST_F(ParameterTimeOutTest, ThreeFailuresAndACleanRunCompleteTheRead) {
+TEST_F(ParameterActionsTest, ThreeFailuresAndACleanRunCompleteTheRead) {
     connect();
     controller.faultCode = 0x49;  // ASR, the 25th read
     controller.corrupt = 2;
@@ -598,7 +590,7 @@ TEST_F(ParameterActionsTest, TheFourthFailureAnywhereEndsTheRead) {
     EXPECT_EQ(h.engine().commandWord(), 0u);
 }
 
-TEST_F(ParameterTimeOutTest, TimeOutsEndTheWriteWithNotification4AndNameTheRequest) {
+TEST_F(ParameterActionsTest, TimeOutsEndTheWriteWithNotification4AndNameTheRequest) {
     connect();
     controller.faultCode = 0x05;  // TDS
     controller.drop = 4;
