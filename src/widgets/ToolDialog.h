@@ -53,11 +53,20 @@ class CToolDialog : public QDialog {
         (void)value;
     }
 
-    // Every control with a template id is named "control<id>", so that code and tests find it.
+    // Every control with a template id is named after it, so that code, tests and screenshots
+    // find it: "<kind><id>" ("edit1360", "spin1378", "radio1388", "button1010", "static1359"), or
+    // "control<id>" in the dialogs that predate the kinds.
     static QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
+    static QString controlName(const char* kind, int id) {
+        return QString::fromLatin1(kind) + QString::number(id);
+    }
     template <typename T = QWidget>
     T* control(int id) const {
         return findChild<T*>(controlName(id));
+    }
+    template <typename T = QWidget>
+    T* control(const char* kind, int id) const {
+        return findChild<T*>(controlName(kind, id));
     }
 
   protected:
@@ -73,6 +82,11 @@ class CToolDialog : public QDialog {
     template <typename T>
     T* named(T* widget, int id) {
         widget->setObjectName(controlName(id));
+        return widget;
+    }
+    template <typename T>
+    T* named(T* widget, const char* kind, int id) {
+        widget->setObjectName(controlName(kind, id));
         return widget;
     }
     // The template's OK and Cancel buttons (ids kOkId and kCancelId, OK the default), which
