@@ -14,6 +14,7 @@
 #include "app/FrameTexts.h"
 #include "app/QtProjectPrompts.h"
 #include "data/ParaIni.h"
+#include "data/PortProblem.h"
 #include "data/ScopeModel.h"
 #include "diag/AboutDialog.h"
 #include "engine/AcquisitionCommands.h"
@@ -201,9 +202,13 @@ void CMainFrame::onMessageReceived(int code, std::intptr_t value) {
                      BoxButtons::Ok, BoxIcon::None, true});
             break;
         case NotificationRoute::Box::BaudrateError:
-            // This one comes from the program's own table only.
+            // This one comes from the program's own table only. When the port would not even
+            // open, the second line says why (another program holds it, no such device, ...).
             showBox({env_.strings.builtin(ids::kBaudrateError),
-                     env_.strings.builtin(ids::kAppTitle), BoxButtons::Ok, BoxIcon::None, true});
+                     env_.strings.builtin(ids::kAppTitle), BoxButtons::Ok, BoxIcon::None, true,
+                     BoxResult::Ok,
+                     portProblemText(session_->devicePath(records_->port.portCode.load()),
+                                     session_->portOpenError())});
             break;
         case NotificationRoute::Box::UnknownCode:
             showBox({"ERROR OnMsgReceive ", "ZEB", BoxButtons::Ok, BoxIcon::None, true});

@@ -17,6 +17,8 @@ struct MessageBoxRequest {
     BoxIcon icon = BoxIcon::None;
     bool owned = false;  // owned by the main frame rather than by nobody
     BoxResult defaultButton = BoxResult::Ok;
+    // A second line under the text, for what the program found out about the cause.
+    std::string informative = {};
 };
 
 }  // namespace kvt

@@ -79,6 +79,9 @@ BoxResult QtMessageBoxes::show(const MessageBoxRequest& request, QWidget* owner)
                     QString::fromStdString(request.text), buttonsOf(request.buttons),
                     request.owned ? owner : nullptr);
     box.setDefaultButton(toButton(request.defaultButton));
+    if (!request.informative.empty()) {
+        box.setInformativeText(QString::fromStdString(request.informative));
+    }
     return fromButton(box.exec());
 }
 

@@ -163,6 +163,18 @@ TEST_F(MainFrameTest, NotificationsGoWhereTheirRouteSays) {
     EXPECT_EQ(boxes.shown[2].caption, "ZEB");
 }
 
+TEST_F(MainFrameTest, ABaudrateErrorSaysWhyThePortWouldNotOpen) {
+    const std::string missing = (dir / "no-such-tty").string();
+    CMainFrame::Environment env = frameEnvironment();
+    env.deviceOverride = missing;
+    CMainFrame& f = openFrame(std::move(env));
+    f.startAcquisition();
+    ASSERT_TRUE(waitFor([&] { return boxes.count("Baudrate Error") == 1; }));
+    const auto box = std::find_if(boxes.shown.begin(), boxes.shown.end(),
+                                  [](const auto& b) { return b.text == "Baudrate Error"; });
+    EXPECT_EQ(box->informative, missing + ": No such file or directory");
+}
+
 TEST_F(MainFrameTest, ShuttingDownDuringARecordingNeverHangs) {
     StartupSwitches switches;
     switches.testMode = 1;
