@@ -106,18 +106,12 @@ TEST_F(DebugDialogTest, OkStopsTheTimerAndCloses) {
     EXPECT_EQ(d->result(), QDialog::Accepted);
 }
 
-TEST_F(DebugDialogTest, Screenshot) {
-    set(0, 0x3);
+TEST_F(DebugDialogTest, ValueBoxesAreLightGreyBehindBlackDigits) {
     set(1, 0x800);
-    set(2, 0x1);
-    set(6, 0x250);
     auto d = open();
     d->show();
-    const QString dir = test::screenshotFolder();
     const QImage shot = d->grab().toImage();
     ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-debug.png")));
-    // The value boxes are light grey behind black digits.
     const QPoint inBox = d->valueBox(1)->geometry().topLeft() + QPoint(4, 4);
     EXPECT_EQ(shot.pixelColor(inBox * shot.devicePixelRatio()), QColor(192, 192, 192));
 }

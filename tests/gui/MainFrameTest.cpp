@@ -194,21 +194,5 @@ TEST_F(MainFrameTest, GridAndZoomCommandsReachTheView) {
     EXPECT_FALSE(f.view().grid());
 }
 
-TEST_F(MainFrameTest, ScreenshotAfterARecording) {
-    CMainFrame& f = startStepRecordingInTestMode();
-    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
-    f.toggleGrid();
-    f.updateStatusBars();
-    QTest::qWait(50);
-    const QImage shot = f.grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    // KVT_SCREENSHOT_DIR=<repo>/docs refreshes the picture of the documentation.
-    const QString folder = qEnvironmentVariable("KVT_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) {
-        shot.save(folder + QStringLiteral("/main-window.png"));
-    }
-    EXPECT_GT(shot.width(), 1000);
-}
-
 }  // namespace
 }  // namespace kvt

@@ -262,15 +262,5 @@ TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {
     EXPECT_EQ(d->copy().projectVersion, 77u);
 }
 
-TEST_F(ProjectInfoDialogTest, Screenshot) {
-    auto d = open(true);
-    d->show();
-    const QString dir = test::screenshotFolder();
-    const QImage shot = d->grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-project-info.png")));
-    EXPECT_GT(shot.width(), 200);
-}
-
 }  // namespace
 }  // namespace kvt

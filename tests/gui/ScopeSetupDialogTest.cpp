@@ -392,19 +392,5 @@ TEST_F(ScopeSetupDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
     EXPECT_EQ(combo(*d, D::kTriggerChannel)->itemText(0), "<None (Roll Mode)>");
 }
 
-TEST_F(ScopeSetupDialogTest, Screenshot) {
-    settings.acqTimeRead = 8;
-    settings.acqTimeReadValid = 1;
-    settings.analogSelReadValid = 1;
-    settings.triggerChannel = 1;
-    auto d = open();
-    d->show();
-    const QString dir = test::screenshotFolder();
-    const QImage shot = d->grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-scope-setup.png")));
-    EXPECT_GT(shot.width(), 400);
-}
-
 }  // namespace
 }  // namespace kvt

@@ -197,19 +197,5 @@ TEST_F(SerialPortDialogTest, WithTheLanguageLibraryTheCaptionsAreLookedUp) {
     EXPECT_EQ(d->portRadio(0)->text(), "Com 1") << "no string id: the template's text";
 }
 
-TEST_F(SerialPortDialogTest, Screenshot) {
-    port.portCode = 2;
-    port.baudCode = PortSettings::Baud19200;
-    devices[1] = "/dev/ttyUSB0";
-    devices[2] = "/dev/serial/by-id/usb-Acme_Lines_USB_Serial_232-if00-port0";
-    auto d = open();
-    d->show();
-    const QString dir = test::screenshotFolder();
-    const QImage shot = d->grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-serial-port.png")));
-    EXPECT_GT(shot.height(), 200);
-}
-
 }  // namespace
 }  // namespace kvt
