@@ -155,24 +155,6 @@ TEST_F(AcquisitionDevsimTest, An8SecondStepModeStoresThe2000RecordsTheController
     EXPECT_EQ(std::count(requests.begin(), requests.end(), "PAS"), 0);
 }
 
-TEST_F(AcquisitionDevsimTest, A20SecondStepModeStoresExactly5000Records) {
-    records->scope.mode = ScopeSettings::StepMode;
-    records->scope.acqTime = 20;
-    engine().post(cmd::kStepAcquisition);
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
-    std::intptr_t last = 0;
-    for (const auto& note : view.recording.notes()) {
-        if (note.code == notify::kDisplayUpdate) {
-            EXPECT_GE(note.value, last);
-            last = note.value;
-        }
-    }
-    EXPECT_EQ(last, 5000);
-    expectRecords(0, 0, 5000);
-    EXPECT_FLOAT_EQ(samples().analog[0][5002], samples().analog[0][4999]);
-    EXPECT_FLOAT_EQ(samples().analog[0][5003], 0.0f);
-}
-
 TEST_F(AcquisitionDevsimTest, ATriggeredRecordingHoldsATenthBeforeTheTriggerAndStopsTheStream) {
     records->scope.triggerChannel = 8;  // binary channel 4: bit 4 first rises at record 800
     engine().post(cmd::kTriggerAcquisition);
