@@ -28,11 +28,8 @@ TEST(ScopeTimeTicks, EightSecondsAtFourMillisecondsGiveThreeDivisions) {
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"0.000", "2.667", "5.333", "8.000"}));
     EXPECT_EQ(xs, (std::vector<int>{430, 663, 896, 1130}));
-}
-
-TEST(ScopeTimeTicks, TriggerModeCountsBackFromTheNewestSample) {
-    const int n = timeDivisions(0.0f, 8.0f, 0.004f);
-    std::vector<std::string> labels;
+    // Trigger Mode counts back from the newest sample.
+    labels.clear();
     for (int i = 0; i <= n; ++i) {
         labels.push_back(timeLabelText(timeTickValue(i, n, 0.0f, 8.0f, true)));
     }
@@ -125,7 +122,7 @@ TEST(ScopeLabels, LabelHeightFollowsTheScreenWidth) {
     EXPECT_FALSE(largeLabelFont(800));
 }
 
-TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlot) {
+TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlotUnlessRecording) {
     const TracePlan plan = tracePlan(0.0f, 8.0f, 8.0f, 8, 0.004f, false, false);
     EXPECT_EQ(plan.startIndex, 0);
     EXPECT_EQ(plan.step, 1);
@@ -134,36 +131,29 @@ TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlot) {
     EXPECT_EQ(traceX(0, plan.pixelsPerSample), 430);
     EXPECT_EQ(traceX(1000, plan.pixelsPerSample), 780);
     EXPECT_EQ(traceX(2000, plan.pixelsPerSample), 1130);
-}
-
-TEST(ScopeTraces, RecordingThinsToAboutFiveHundredPoints) {
+    // While recording the trace thins to about five hundred points.
     EXPECT_EQ(tracePlan(0.0f, 8.0f, 8.0f, 8, 0.004f, false, true).step, 4);
     EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, true).step, 10);
     EXPECT_EQ(tracePlan(0.0f, 8.0f, 8.0f, 8, 0.2f, false, true).step, 1);
     EXPECT_EQ(traceStep(100000, true), 10);
 }
 
-TEST(ScopeTraces, TriggerModeStartsFromTheEndOfTheRecording) {
+TEST(ScopeTraces, StartIndexCountsFromTheEndInTriggerModeAndStaysInsideTheArrays) {
     // Window 2..4 s before the newest sample of an 8 s recording: samples from 4 s on.
     EXPECT_EQ(traceStartIndex(2.0f, 4.0f, 8, 0.004f, true), 1000);
     EXPECT_EQ(traceStartIndex(2.0f, 4.0f, 8, 0.004f, false), 500);
-}
-
-TEST(ScopeTraces, StartIndexStaysInsideTheArrays) {
     // acqTime shortened to 4 s while the window still reaches 20 s: would be -4000.
     EXPECT_EQ(traceStartIndex(0.0f, 20.0f, 4, 0.004f, true), 0);
     EXPECT_EQ(traceStartIndex(30.0f, 31.0f, 20, 0.004f, false), 5099);
     const TracePlan plan = tracePlan(19.0f, 20.0f, 20.0f, 20, 0.004f, false, false);
     EXPECT_EQ(plan.sampleIndex(0), 4750);
     EXPECT_EQ(plan.sampleIndex(400), 5099);  // never beyond the last entry
-}
-
-TEST(ScopeTraces, WindowsOfMoreThanTheArraysDrawNothing) {
+    // Windows of more than the arrays draw nothing.
     EXPECT_EQ(tracePlan(0.0f, 30.0f, 30.0f, 30, 0.004f, false, false).pointCount, 0);
     EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, false).pointCount, 5001);
 }
 
-TEST(ScopeTraces, AnalogValuesMapOntoTheirRanges) {
+TEST(ScopeTraces, ValuesMapOntoTheirRangesAndStayOnTheStrip) {
     EXPECT_EQ(analogTraceY(0, -11.0f, -11, 100), 600);
     EXPECT_EQ(analogTraceY(0, 100.0f, -11, 100), 101);  // -499.5 truncates toward zero
     EXPECT_EQ(analogTraceY(1, 50.0f, -11, 100), 326);
@@ -173,21 +163,17 @@ TEST(ScopeTraces, AnalogValuesMapOntoTheirRanges) {
     EXPECT_EQ(analogTraceY(2, -11.0f, -11, 100), 351);  // -249.5 truncates to -249
     // Zoomed 44..100.
     EXPECT_EQ(analogTraceY(0, 72.0f, 44, 100), 351);
-}
-
-TEST(ScopeTraces, DamagedValuesStayOnABoundedLine) {
+    // Damaged values stay on a bounded line.
     EXPECT_EQ(analogTraceY(0, 1e30f, -11, 100), 600 - 100000);
     EXPECT_EQ(analogTraceY(0, -1e30f, -11, 100), 600 + 100000);
     const int nan = analogTraceY(0, std::numeric_limits<float>::quiet_NaN(), -11, 100);
     EXPECT_GE(nan, 600 - 100000);
     EXPECT_LE(nan, 600 + 100000);
-}
-
-TEST(ScopeTraces, BinaryLevels) {
+    // Binary levels: anything but 0 is high, never off the strip.
     EXPECT_EQ(binaryTraceY(0, 0), 680);
     EXPECT_EQ(binaryTraceY(0, 1), 650);
     EXPECT_EQ(binaryTraceY(3, 0), 860);
-    EXPECT_EQ(binaryTraceY(1, 7), 710);  // anything but 0 is high, never off the strip
+    EXPECT_EQ(binaryTraceY(1, 7), 710);
 }
 
 TEST(ScopeProgress, BarFollowsTheSampleCount) {
@@ -197,9 +183,7 @@ TEST(ScopeProgress, BarFollowsTheSampleCount) {
     EXPECT_EQ(progressX(-5, 0.004f, 8), 0);
     EXPECT_EQ(progressX(1000, 0.004f, 0), 0);
     EXPECT_EQ(progressBarRect(350), (LogicalRect{775, 100, 790, 860}));
-}
-
-TEST(ScopeProgress, DamageCoversTheStripBehindTheBar) {
+    // The damage covers the strip behind the bar.
     const ProgressDamage forward = progressDamage(100, 350);
     EXPECT_EQ(forward.strip, (LogicalRect{523, 95, 792, 935}));
     EXPECT_FALSE(forward.wrapped);
@@ -241,15 +225,13 @@ std::set<std::pair<int, int>> pixels(const Points& points) {
     return out;
 }
 
-TEST(ScopePolyline, ColumnsKeepFirstLowestHighestAndLast) {
+TEST(ScopePolyline, ColumnsKeepFirstLowestHighestAndLastRowsTheirEnds) {
     EXPECT_TRUE(reduced({}).empty());
     EXPECT_EQ(reduced({{0, 5}, {0, 4}, {0, 3}, {0, 6}, {0, 9}, {0, 8}, {0, 7}, {1, 7}}),
               (Points{{0, 5}, {0, 3}, {0, 9}, {0, 7}, {1, 7}}));
     EXPECT_EQ(reduced({{0, 5}, {0, 9}, {0, 1}, {1, 1}}), (Points{{0, 5}, {0, 9}, {0, 1}, {1, 1}}));
     EXPECT_EQ(reduced({{3, 3}, {3, 3}, {3, 3}}), (Points{{3, 3}}));
-}
-
-TEST(ScopePolyline, RowsKeepTheirEnds) {
+    // Rows keep their ends.
     EXPECT_EQ(reduced({{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 6}}), (Points{{0, 5}, {3, 5}, {4, 6}}));
     // A binary step: low, up at 2, high.
     EXPECT_EQ(reduced({{0, 680}, {1, 680}, {2, 680}, {2, 650}, {3, 650}, {4, 650}}),
