@@ -50,27 +50,6 @@ class DevsimRequestTest : public ::testing::Test {
     DevsimPort port{sim.terminalPath(), 19200};
 };
 
-TEST_F(DevsimRequestTest, AFreshControllerAnswersItsDefaults) {
-    converse({{0x02, 0, dataReply({10}), "KPR: gain 1.0"},
-              {0x04, 0, dataReply({2}), "TIR: 0.1 s"},
-              {0x0e, 0, dataReply({0}), "OFR: offset -50"},
-              {0x10, 0, dataReply({50}), "SPR"},
-              {0x61, 0, dataReply({0x40}), "CAR: custom set"},
-              {0x77, 0, dataReply({0xE8}), "DFR: range 1000"},
-              {0x79, 0, dataReply({0x03}), "DDR"},
-              {0x23, 0, dataReply({23}), "VER"},
-              {0x70, 0, dataReply({0x75, 0x01, 0x12, 0x00, 0xB2, 0x00, 0x30, 0x39, 0x23, 0x47}),
-               "DIR: part 750112, suffix 0x00B2, serial 12345, produced 23/47"},
-              {0x71, 0, dataReply({0x01, 0x81, 0xCD, 3, 0x23, 0x11, 0x28, 0}),
-               "OCR: 98765 minutes, 3 calibrations, 2023-11-28, status 0"},
-              {0x52, 0, dataReply({81}), "VTR: 31 C"},
-              {0x54, 0, dataReply({23}), "CTR"},
-              {0x6c, 0, dataReply({0x10}), "STR"},
-              {0x6e, 0, dataReply({0x01}), "LER"},
-              {0x96, 0, dataReply({'D', 'E', 'M', 'O', '-', 'D', 'N', '5', '0', '-'}), "AXR"},
-              {0x98, 0, dataReply({'P', 'N', '1', '6', '-', '2', '4', 'V', ' ', ' '}), "AYR"}});
-}
-
 TEST_F(DevsimRequestTest, EveryParameterTheProgramWritesIsReadBackUnchanged) {
     // The pairs of the program's own wire table: the emulator must store what a write sends and
     // return it to the read of the same line.
