@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -36,14 +38,16 @@ TEST(ScopeTimeTicks, EightSecondsAtFourMillisecondsGiveThreeDivisions) {
     EXPECT_EQ(labels, (std::vector<std::string>{"8.000", "5.333", "2.667", "0.000"}));
 }
 
+// Three samples give one tick each, and so do ten; 11 / 5 rounds to 2, 5000 / 625 is 8 and 40 / 5
+// too. An empty window still has one division, and no period divides by zero.
 TEST(ScopeTimeTicks, DivisionCountsForShortAndLongWindows) {
-    EXPECT_EQ(timeDivisions(0.8f, 0.812f, 0.004f), 3);  // three samples: one tick each
-    EXPECT_EQ(timeDivisions(0.0f, 0.04f, 0.004f), 10);  // ten samples still one each
-    EXPECT_EQ(timeDivisions(0.0f, 0.044f, 0.004f), 2);  // 11 / 5 rounds to 2
-    EXPECT_EQ(timeDivisions(0.0f, 20.0f, 0.004f), 8);   // 5000 / 625
-    EXPECT_EQ(timeDivisions(0.0f, 8.0f, 0.2f), 8);      // 40 / 5
-    EXPECT_EQ(timeDivisions(2.0f, 2.0f, 0.004f), 1);    // an empty window still has one
-    EXPECT_EQ(timeDivisions(0.0f, 8.0f, 0.0f), 1);      // no period: no division by zero
+    const std::tuple<float, float, float, int> cases[] = {
+        {0.8f, 0.812f, 0.004f, 3}, {0.0f, 0.04f, 0.004f, 10}, {0.0f, 0.044f, 0.004f, 2},
+        {0.0f, 20.0f, 0.004f, 8},  {0.0f, 8.0f, 0.2f, 8},     {2.0f, 2.0f, 0.004f, 1},
+        {0.0f, 8.0f, 0.0f, 1}};
+    for (const auto& [start, end, period, divisions] : cases) {
+        EXPECT_EQ(timeDivisions(start, end, period), divisions) << start << ".." << end;
+    }
 }
 
 TEST(ScopeValueTicks, DefaultRangeHasElevenDivisionsOfTenPercent) {
@@ -66,19 +70,16 @@ TEST(ScopeValueTicks, DefaultRangeHasElevenDivisionsOfTenPercent) {
     EXPECT_EQ(valueTickY(11, t), 595);
 }
 
+// Narrow ranges tick every percent, or over half the range when a tenth would be 2 (25 / 10); an
+// empty range still has one division.
 TEST(ScopeValueTicks, NarrowRangesUseOnePercentOrHalfTheRange) {
-    const ValueTicks six = valueTicks(20, 26);
-    EXPECT_EQ(six.divisions, 6);
-    EXPECT_EQ(six.step, 1);
-    const ValueTicks quarter = valueTicks(0, 25);  // 25 / 10 = 2: halved range instead
-    EXPECT_EQ(quarter.divisions, 12);
-    EXPECT_EQ(quarter.step, 2);
-    const ValueTicks thirty = valueTicks(0, 30);
-    EXPECT_EQ(thirty.divisions, 3);
-    EXPECT_EQ(thirty.step, 10);
-    const ValueTicks empty = valueTicks(5, 5);  // never a division by zero
-    EXPECT_EQ(empty.divisions, 1);
-    EXPECT_EQ(valueTickY(1, empty), 600);
+    const std::array<int, 4> cases[] = {{20, 26, 6, 1}, {0, 25, 12, 2}, {0, 30, 3, 10}};
+    for (const auto& [min, max, divisions, step] : cases) {
+        EXPECT_EQ(valueTicks(min, max).divisions, divisions) << min << ".." << max;
+        EXPECT_EQ(valueTicks(min, max).step, step) << min << ".." << max;
+    }
+    EXPECT_EQ(valueTicks(5, 5).divisions, 1);
+    EXPECT_EQ(valueTickY(1, valueTicks(5, 5)), 600);
 }
 
 TEST(ScopePageMapping, ScalesSmallClientsDownAndShowsLargeOnesOneToOne) {
@@ -153,35 +154,37 @@ TEST(ScopeTraces, StartIndexCountsFromTheEndInTriggerModeAndStaysInsideTheArrays
     EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, false).pointCount, 5001);
 }
 
+// Channels 3 and 4 have the doubled range -122 .. 100; halves truncate toward zero (-499.5 to
+// -499, -249.5 to -249). Damaged values stay on a bounded line, and any binary value but 0 is
+// high, never off its strip.
 TEST(ScopeTraces, ValuesMapOntoTheirRangesAndStayOnTheStrip) {
-    EXPECT_EQ(analogTraceY(0, -11.0f, -11, 100), 600);
-    EXPECT_EQ(analogTraceY(0, 100.0f, -11, 100), 101);  // -499.5 truncates toward zero
-    EXPECT_EQ(analogTraceY(1, 50.0f, -11, 100), 326);
-    // Channels 3 and 4: doubled range -122 .. 100.
-    EXPECT_EQ(analogTraceY(2, -122.0f, -11, 100), 600);
-    EXPECT_EQ(analogTraceY(3, 100.0f, -11, 100), 101);
-    EXPECT_EQ(analogTraceY(2, -11.0f, -11, 100), 351);  // -249.5 truncates to -249
-    // Zoomed 44..100.
-    EXPECT_EQ(analogTraceY(0, 72.0f, 44, 100), 351);
-    // Damaged values stay on a bounded line.
-    EXPECT_EQ(analogTraceY(0, 1e30f, -11, 100), 600 - 100000);
-    EXPECT_EQ(analogTraceY(0, -1e30f, -11, 100), 600 + 100000);
+    const std::tuple<int, float, int, int, int> analog[] = {
+        {0, -11.0f, -11, 100, 600},         {0, 100.0f, -11, 100, 101},
+        {1, 50.0f, -11, 100, 326},          {2, -122.0f, -11, 100, 600},
+        {3, 100.0f, -11, 100, 101},         {2, -11.0f, -11, 100, 351},
+        {0, 72.0f, 44, 100, 351},           {0, 1e30f, -11, 100, 600 - 100000},
+        {0, -1e30f, -11, 100, 600 + 100000}};
+    for (const auto& [channel, value, min, max, y] : analog) {
+        EXPECT_EQ(analogTraceY(channel, value, min, max), y) << channel << ": " << value;
+    }
     const int nan = analogTraceY(0, std::numeric_limits<float>::quiet_NaN(), -11, 100);
     EXPECT_GE(nan, 600 - 100000);
     EXPECT_LE(nan, 600 + 100000);
-    // Binary levels: anything but 0 is high, never off the strip.
-    EXPECT_EQ(binaryTraceY(0, 0), 680);
-    EXPECT_EQ(binaryTraceY(0, 1), 650);
-    EXPECT_EQ(binaryTraceY(3, 0), 860);
-    EXPECT_EQ(binaryTraceY(1, 7), 710);
+    const std::array<int, 3> binary[] = {{0, 0, 680}, {0, 1, 650}, {3, 0, 860}, {1, 7, 710}};
+    for (const auto& [channel, value, y] : binary) {
+        EXPECT_EQ(binaryTraceY(channel, value), y) << channel << ": " << value;
+    }
 }
 
 TEST(ScopeProgress, BarFollowsTheSampleCount) {
-    EXPECT_EQ(progressX(1000, 0.004f, 8), 350);
-    EXPECT_EQ(progressX(2000, 0.004f, 8), 700);
-    EXPECT_EQ(progressX(5000, 0.004f, 8), 700);
-    EXPECT_EQ(progressX(-5, 0.004f, 8), 0);
-    EXPECT_EQ(progressX(1000, 0.004f, 0), 0);
+    const std::tuple<int, float, int, int> cases[] = {{1000, 0.004f, 8, 350},
+                                                      {2000, 0.004f, 8, 700},
+                                                      {5000, 0.004f, 8, 700},
+                                                      {-5, 0.004f, 8, 0},
+                                                      {1000, 0.004f, 0, 0}};
+    for (const auto& [samples, period, acqTime, x] : cases) {
+        EXPECT_EQ(progressX(samples, period, acqTime), x) << samples;
+    }
     EXPECT_EQ(progressBarRect(350), (LogicalRect{775, 100, 790, 860}));
     // The damage covers the strip behind the bar.
     const ProgressDamage forward = progressDamage(100, 350);
@@ -194,12 +197,6 @@ TEST(ScopeProgress, BarFollowsTheSampleCount) {
     EXPECT_TRUE(back.wrapped);
     EXPECT_EQ(back.wrapArea, (LogicalRect{1120, 100, 1150, 935}));
 }
-
-}  // namespace
-}  // namespace kvt
-
-namespace kvt {
-namespace {
 
 using Points = std::vector<TracePoint>;
 
