@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFocusEvent>
 #include <algorithm>
 #include <deque>
