@@ -87,21 +87,6 @@ class AcquisitionDevsimTest : public ::testing::Test {
     }
     int retries() const { return trace.countStartingWith("Retry "); }
 
-    // Indices end - run .. end - 1 hold the records newest - run + 1 .. newest.
-    bool endsWithRecords(std::uint64_t newest, int end, int run) {
-        for (int d = 0; d < run; ++d) {
-            const auto r = streamRecordAt(newest - static_cast<std::uint64_t>(d));
-            const int j = end - 1 - d;
-            if (samples().analog[0][j] != analogPercentUnsigned(r[1]) ||
-                samples().analog[1][j] != analogPercentUnsigned(r[2]) ||
-                samples().analog[3][j] != analogPercentOffset(r[4]) ||
-                samples().binary[3][j] != ((r[5] >> 4) & 1)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
     // Index j of the arrays holds stream record first + j, for j in [from, to).
     void expectRecords(std::uint64_t first, int from, int to) {
         for (int j = from; j < to; ++j) {
@@ -126,53 +111,6 @@ class AcquisitionDevsimTest : public ::testing::Test {
     std::unique_ptr<DeviceSession> session;
 };
 
-TEST_F(AcquisitionDevsimTest, An8SecondStepModeStoresThe2000RecordsTheControllerSends) {
-    records->scope.mode = ScopeSettings::StepMode;
-    records->scope.binarySel[1] = 1;
-    records->scope.binarySel[2] = 5;
-    engine().post(acquisitionBitForMode(records->scope.mode));
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
-    ASSERT_TRUE(waitIdle());
-
-    EXPECT_EQ(requestsHeard(), (std::vector<std::string>{"VER", "ATS", "ATR", "SBS", "SBR", "SES",
-                                                         "SER", "ACS", "ACR", "SAS"}));
-    EXPECT_EQ(records->scope.acqTimeRead, 8);
-    EXPECT_FLOAT_EQ(records->scope.setpointBeginRead, 10.0f);
-    EXPECT_FLOAT_EQ(records->scope.setpointEndRead, 90.0f);
-    EXPECT_EQ(records->scope.analogSelReadValid, 1);
-    const auto notes = view.recording.notes();
-    ASSERT_GE(notes.size(), 2u);
-    EXPECT_EQ(notes[notes.size() - 2].code, notify::kDisplayUpdate);
-    EXPECT_EQ(notes[notes.size() - 2].value, 2000);
-    EXPECT_EQ(notes.back().code, notify::kAcquisitionEnded);
-    expectRecords(0, 0, 2000);
-    EXPECT_EQ(retries(), 0);
-
-    // No PAS at the normal end: the controller ends a step by itself after the time ATS set.
-    EXPECT_TRUE(streamStops());
-    EXPECT_EQ(sim.records(), 2000);
-    const auto requests = requestsHeard();
-    EXPECT_EQ(std::count(requests.begin(), requests.end(), "PAS"), 0);
-}
-
-TEST_F(AcquisitionDevsimTest, A20SecondStepModeStoresExactly5000Records) {
-    records->scope.mode = ScopeSettings::StepMode;
-    records->scope.acqTime = 20;
-    engine().post(cmd::kStepAcquisition);
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
-    std::intptr_t last = 0;
-    for (const auto& note : view.recording.notes()) {
-        if (note.code == notify::kDisplayUpdate) {
-            EXPECT_GE(note.value, last);
-            last = note.value;
-        }
-    }
-    EXPECT_EQ(last, 5000);
-    expectRecords(0, 0, 5000);
-    EXPECT_FLOAT_EQ(samples().analog[0][5002], samples().analog[0][4999]);
-    EXPECT_FLOAT_EQ(samples().analog[0][5003], 0.0f);
-}
-
 TEST_F(AcquisitionDevsimTest, ATriggeredRecordingHoldsATenthBeforeTheTriggerAndStopsTheStream) {
     records->scope.triggerChannel = 8;  // binary channel 4: bit 4 first rises at record 800
     engine().post(cmd::kTriggerAcquisition);
@@ -190,29 +128,6 @@ TEST_F(AcquisitionDevsimTest, ATriggeredRecordingHoldsATenthBeforeTheTriggerAndS
     EXPECT_EQ(samples().binary[3][201], 1);
     expectRecords(800 - 201, 0, 2000);
     EXPECT_EQ(test::Devsim::field(sim.command("count"), "lost"), 0);
-}
-
-TEST_F(AcquisitionDevsimTest, AStopWhileStreamingEndsTheStreamAtTheFirstPas) {
-    records->scope.sampleRateIndex = 1;  // 10 ms, rolling
-    engine().post(cmd::kTriggerAcquisition);
-    ASSERT_TRUE(waitFor(notify::kDisplayUpdate, 2));
-    EXPECT_EQ(records->acquisition.acquisitionActive.load(), 1);
-    EXPECT_EQ(requestAcquisitionStop(engine()), AcquisitionStop::Orderly);
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
-    ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(retries(), 0);
-    EXPECT_TRUE(trace.contains(" Send PAS Stop Acquisition"));
-    EXPECT_TRUE(trace.contains(" Stop Acquisition "));
-    EXPECT_TRUE(streamStops());
-    EXPECT_EQ(records->acquisition.acquisitionActive.load(), 0);
-    // The window ends with consecutive records of the stream: the newest at index N - 1.
-    const int n = 800;
-    const int run = 60;
-    std::uint64_t newest = run;
-    while (newest < 100000 && !endsWithRecords(newest, n, run)) {
-        ++newest;
-    }
-    EXPECT_LT(newest, 100000u) << "no run of consecutive records at the end of the window";
 }
 
 class AcquisitionHardStopTest : public AcquisitionDevsimTest {

@@ -69,6 +69,22 @@ class FrameDialogTest : public test::FrameFixture {
     }
 };
 
+TEST_F(FrameDialogTest, DialogsLeftUnchangedLeaveProjectRecordingAndRateAsTheyWere) {
+    CMainFrame& f = start();
+    f.records().samples.analog[0][10] = 42.0f;
+    f.records().port.baudCode = PortSettings::Baud57600;
+    WhenModal<ScopeSetupDialog> setup([](ScopeSetupDialog& d) { d.accept(); });
+    f.scopeSetup();
+    WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) { d.accept(); });
+    f.projectInfo();
+    WhenModal<SerialPortDialog> port([](SerialPortDialog& d) { d.accept(); });
+    f.serialPort();
+    ASSERT_TRUE(setup.seen && info.seen && port.seen);
+    EXPECT_EQ(f.records().samples.analog[0][10], 42.0f);
+    EXPECT_EQ(f.records().port.baudCode.load(), PortSettings::Baud57600);
+    EXPECT_FALSE(f.modified());
+}
+
 TEST_F(FrameDialogTest, ScopeSetupOkWithAChangeClearsTheSamplesZoomsBackAndMarksTheProject) {
     CMainFrame& f = start();
     f.records().samples.analog[0][10] = 42.0f;
@@ -109,16 +125,6 @@ TEST_F(FrameDialogTest, ScopeSetupCancelConfirmedWithYesCountsAsAChangeToo) {
     EXPECT_TRUE(f.modified());
 }
 
-TEST_F(FrameDialogTest, ScopeSetupWithoutAChangeKeepsTheRecording) {
-    CMainFrame& f = start();
-    f.records().samples.analog[0][10] = 42.0f;
-    WhenModal<ScopeSetupDialog> setup([](ScopeSetupDialog& d) { d.accept(); });
-    f.scopeSetup();
-    ASSERT_TRUE(setup.seen);
-    EXPECT_EQ(f.records().samples.analog[0][10], 42.0f);
-    EXPECT_FALSE(f.modified());
-}
-
 TEST_F(FrameDialogTest, ProjectInfoFromTheMenuMarksAChangedProject) {
     CMainFrame& f = start();
     WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) {
@@ -132,14 +138,6 @@ TEST_F(FrameDialogTest, ProjectInfoFromTheMenuMarksAChangedProject) {
     EXPECT_TRUE(f.modified());
     f.updateStatusBars();
     EXPECT_EQ(f.projectStatusBar()->paneText(0).toStdString(), "Project: Pump station 4");
-}
-
-TEST_F(FrameDialogTest, ProjectInfoLeftUnchangedLeavesTheProjectUnmodified) {
-    CMainFrame& f = start();
-    WhenModal<ProjectInfoDialog> info([](ProjectInfoDialog& d) { d.accept(); });
-    f.projectInfo();
-    ASSERT_TRUE(info.seen);
-    EXPECT_FALSE(f.modified());
 }
 
 TEST_F(FrameDialogTest, NewProjectWritesTheProjectUnderTheNameChosen) {
@@ -196,15 +194,6 @@ TEST_F(FrameDialogTest, AChangedPortIsWrittenAndTheNextActionStartsWithTheBaudRa
     // The first request on the line is the baud-rate test's VER.
     const std::vector<std::uint8_t> request = pty.read(4, std::chrono::seconds(5));
     EXPECT_EQ(request, (std::vector<std::uint8_t>{0x02, 0x23, 0x00, 0x23}));
-}
-
-TEST_F(FrameDialogTest, APortDialogLeftUnchangedKeepsTheRateFound) {
-    CMainFrame& f = start();
-    f.records().port.baudCode = PortSettings::Baud57600;
-    WhenModal<SerialPortDialog> port([](SerialPortDialog& d) { d.accept(); });
-    f.serialPort();
-    ASSERT_TRUE(port.seen);
-    EXPECT_EQ(f.records().port.baudCode.load(), PortSettings::Baud57600);
 }
 
 TEST_F(FrameDialogTest, ADevicePathChosenInTheDialogIsStoredInTheComFile) {

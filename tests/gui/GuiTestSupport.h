@@ -1,12 +1,11 @@
 #pragma once
 
 // Stand-ins and fixtures shared by the widget tests: scripted message boxes and project prompts,
-// marked library texts, the main window in a folder of its own, and where screenshots go.
+// marked library texts, and the main window in a folder of its own.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFocusEvent>
 #include <algorithm>
 #include <deque>
@@ -87,16 +86,6 @@ inline std::string readText(const std::filesystem::path& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-// Where screenshots go (the folder is made when missing): KVT_SCREENSHOT_DIR=<repo>/docs
-// refreshes the committed ones; otherwise they go to the build folder.
-inline QString screenshotFolder() {
-    const QByteArray folder = qgetenv("KVT_SCREENSHOT_DIR");
-    const QString dir = folder.isEmpty() ? QStringLiteral(KVT_BINARY_DIR "/screenshots")
-                                         : QString::fromLocal8Bit(folder);
-    QDir().mkpath(dir);
-    return dir;
 }
 
 // The main window, run in a fresh working folder of each test's own (named after the prefix, the

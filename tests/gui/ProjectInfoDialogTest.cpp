@@ -43,7 +43,7 @@ class ProjectInfoDialogTest : public ::testing::Test {
     ProjectInfo info{};
 };
 
-TEST_F(ProjectInfoDialogTest, NormalModeShowsTheBlockWithTheFileNameLocked) {
+TEST_F(ProjectInfoDialogTest, ShowsTheBlockWithTheFileNameLockedUnlessNew) {
     auto d = open(false);
     EXPECT_EQ(d->windowTitle(), "Project Info");
     EXPECT_EQ(textOf(*d, ProjectInfoDialog::kFileNameEdit), "PUMP4.KVT");
@@ -63,12 +63,9 @@ TEST_F(ProjectInfoDialogTest, NormalModeShowsTheBlockWithTheFileNameLocked) {
     EXPECT_EQ(d->control<QWidget>(1033)->property("title").toString(), "Company")
         << "the template's text without a library";
     EXPECT_TRUE(boxes.shown.empty()) << "opening shows no box";
-}
-
-TEST_F(ProjectInfoDialogTest, NewModeUnlocksTheFileName) {
-    auto d = open(true);
-    EXPECT_TRUE(d->edit(ProjectInfoDialog::kFileNameEdit)->isEnabled());
-    EXPECT_EQ(d->windowTitle(), "Project Info") << "the template caption without a library";
+    auto fresh = open(true);
+    EXPECT_TRUE(fresh->edit(ProjectInfoDialog::kFileNameEdit)->isEnabled()) << "new mode";
+    EXPECT_EQ(fresh->windowTitle(), "Project Info") << "the template caption without a library";
 }
 
 TEST_F(ProjectInfoDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
@@ -85,7 +82,7 @@ TEST_F(ProjectInfoDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
     EXPECT_EQ(normal->control<QPushButton>(2)->text(), "<Cancel>");
 }
 
-TEST_F(ProjectInfoDialogTest, AForbiddenCharacterIsRemovedWithAMessage) {
+TEST_F(ProjectInfoDialogTest, ForbiddenCharactersAreRemovedWithAMessageEach) {
     auto d = open(false);
     QLineEdit* name = d->edit(ProjectInfoDialog::kProjectNameEdit);
     name->clear();
@@ -95,18 +92,17 @@ TEST_F(ProjectInfoDialogTest, AForbiddenCharacterIsRemovedWithAMessage) {
     EXPECT_EQ(boxes.shown[0].caption, "Project Info");
     EXPECT_EQ(name->text(), "abcd");
     EXPECT_EQ(name->cursorPosition(), 4);
-}
 
-TEST_F(ProjectInfoDialogTest, EachForbiddenCharacterOfAPastedTextHasItsMessage) {
-    auto d = open(true);
+    // Each forbidden character of a pasted text has its message.
     QLineEdit* city = d->edit(ProjectInfoDialog::kCityEdit);
     city->setText("a|b#c|");
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    EXPECT_EQ(boxes.shown[0].text, "Character not allowed! \n'|'");
-    EXPECT_EQ(boxes.shown[1].text, "Character not allowed! \n'#'");
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_EQ(boxes.shown[1].text, "Character not allowed! \n'|'");
+    EXPECT_EQ(boxes.shown[2].text, "Character not allowed! \n'#'");
     EXPECT_EQ(city->text(), "abc");
-    d->edit(ProjectInfoDialog::kFileNameEdit)->setText("x#y");
-    EXPECT_EQ(d->edit(ProjectInfoDialog::kFileNameEdit)->text(), "xy");
+    auto fresh = open(true);
+    fresh->edit(ProjectInfoDialog::kFileNameEdit)->setText("x#y");
+    EXPECT_EQ(fresh->edit(ProjectInfoDialog::kFileNameEdit)->text(), "xy");
 }
 
 TEST_F(ProjectInfoDialogTest, TheVersionTakesItsLeadingDigitsOnLeaving) {
@@ -127,15 +123,13 @@ TEST_F(ProjectInfoDialogTest, TheVersionTakesItsLeadingDigitsOnLeaving) {
     version->clear();
     QTest::keyClicks(version, "9x8");
     EXPECT_EQ(version->text(), "98") << "letters cannot be typed";
-}
 
-TEST_F(ProjectInfoDialogTest, AVersionBeyondSixDigitsIsClampedNotCut) {
     info.projectVersion = 5000000;  // a damaged file
-    auto d = open(false);
-    EXPECT_EQ(d->edit(ProjectInfoDialog::kVersionEdit)->text(), "999999");
-    d->accept();
-    EXPECT_EQ(info.projectVersion, 999999u) << "not 500000";
-    EXPECT_EQ(d->modifiedFlag(), 1);
+    auto damaged = open(false);
+    EXPECT_EQ(damaged->edit(ProjectInfoDialog::kVersionEdit)->text(), "999999");
+    damaged->accept();
+    EXPECT_EQ(info.projectVersion, 999999u) << "clamped, not cut to 500000";
+    EXPECT_EQ(damaged->modifiedFlag(), 1);
 }
 
 TEST_F(ProjectInfoDialogTest, LeavingTheFileNameForcesTheProjectExtension) {
@@ -185,37 +179,32 @@ TEST_F(ProjectInfoDialogTest, OkStoresTheEditsAndReportsTheChange) {
     EXPECT_EQ(fieldText(info.fullPath), "/srv/projects/PUMP4.KVT");
 }
 
-TEST_F(ProjectInfoDialogTest, OkWithoutAChangeLeavesTheFlagClear) {
-    auto d = open(false);
-    const ProjectInfo before = info;
-    d->accept();
-    EXPECT_EQ(d->modifiedFlag(), 0);
-    EXPECT_EQ(std::memcmp(&before, &info, sizeof info), 0);
-}
-
-TEST_F(ProjectInfoDialogTest, NormalModeKeepsAFileNameAsTheFileGaveIt) {
-    // A project opened from "pump4.kvt": the locked name must not be rewritten to ".KVT", which
-    // would report a change that the user never made.
+TEST_F(ProjectInfoDialogTest, UntouchedFieldsStayByteForByteAndAreNoChange) {
+    // A project opened from "pump4.kvt": the locked name must not be rewritten to ".KVT", and
+    // an older file may hold leftovers behind a text's zero.
     setFieldText(info.fileName, "pump4.kvt");
+    std::memcpy(info.city, "Lake\0old", 8);
+    const ProjectInfo before = info;
     auto d = open(false);
     d->reject();
     EXPECT_TRUE(boxes.shown.empty()) << "nothing changed, nothing asked";
     auto again = open(false);
     again->accept();
     EXPECT_EQ(again->modifiedFlag(), 0);
-    EXPECT_EQ(fieldText(info.fileName), "pump4.kvt");
-}
-
-TEST_F(ProjectInfoDialogTest, BytesBehindAFieldsZeroSurviveAnUnchangedField) {
-    // An older file may hold leftovers behind a text's zero; an untouched field keeps them.
-    std::memcpy(info.city, "Lake\0old", 8);
-    auto d = open(false);
-    d->accept();
-    EXPECT_EQ(d->modifiedFlag(), 0);
-    EXPECT_EQ(std::memcmp(info.city, "Lake\0old", 8), 0);
+    EXPECT_EQ(std::memcmp(&before, &info, sizeof info), 0);
 }
 
 TEST_F(ProjectInfoDialogTest, CancelAfterAChangeAsksAndNoKeepsTheDialogOpen) {
+    auto reverted = open(false);
+    QLineEdit* version = reverted->edit(ProjectInfoDialog::kVersionEdit);
+    version->setText("13");
+    leave(version);
+    version->setText("12");
+    leave(version);
+    reverted->reject();
+    EXPECT_TRUE(boxes.shown.empty()) << "a change undone again is none";
+    EXPECT_EQ(reverted->result(), QDialog::Rejected);
+
     auto d = open(false);
     d->show();
     d->edit(ProjectInfoDialog::kCityEdit)->setText("Hilltop");
@@ -235,18 +224,6 @@ TEST_F(ProjectInfoDialogTest, CancelAfterAChangeAsksAndNoKeepsTheDialogOpen) {
     EXPECT_EQ(d->modifiedFlag(), 0);
 }
 
-TEST_F(ProjectInfoDialogTest, CancelAfterARevertedChangeDoesNotAsk) {
-    auto d = open(false);
-    QLineEdit* version = d->edit(ProjectInfoDialog::kVersionEdit);
-    version->setText("13");
-    leave(version);
-    version->setText("12");
-    leave(version);
-    d->reject();
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(d->result(), QDialog::Rejected);
-}
-
 TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {
     auto d = open(false);
     d->show();
@@ -260,16 +237,6 @@ TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !version->hasFocus(); }));
     EXPECT_EQ(version->text(), "77");
     EXPECT_EQ(d->copy().projectVersion, 77u);
-}
-
-TEST_F(ProjectInfoDialogTest, Screenshot) {
-    auto d = open(true);
-    d->show();
-    const QString dir = test::screenshotFolder();
-    const QImage shot = d->grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-project-info.png")));
-    EXPECT_GT(shot.width(), 200);
 }
 
 }  // namespace

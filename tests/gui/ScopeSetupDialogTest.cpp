@@ -60,22 +60,13 @@ TEST_F(ScopeSetupDialogTest, OpeningShowsTheNewProjectSettings) {
     EXPECT_EQ(spin(*d, D::kRampTimeSpin)->position(), 50);
     EXPECT_EQ(spin(*d, D::kSetpointBeginSpin)->maximum(), 200);
     EXPECT_EQ(spin(*d, D::kTriggerValueSpin)->minimum(), -100);
-    EXPECT_EQ(combo(*d, D::kTriggerChannel)->count(), 9);
-    EXPECT_EQ(combo(*d, D::kTriggerChannel)->itemText(0), "None (Roll Mode)");
-    EXPECT_EQ(combo(*d, D::kTriggerChannel)->itemText(8), "Binary Channel 4");
-    EXPECT_EQ(combo(*d, D::kSampleRate)->count(), 6);
+    EXPECT_EQ(combo(*d, D::kTriggerChannel)->currentText(), "None (Roll Mode)");
     EXPECT_EQ(combo(*d, D::kSampleRate)->currentText(), "4");
-    const int counts[] = {2, 3, 4, 5};
     const char* selected[] = {"Setpoint", "Feedback", "none", "none"};
-    for (int c = 0; c < 4; ++c) {
-        QComboBox* box = combo(*d, D::kAnalogCombos[static_cast<std::size_t>(c)]);
-        EXPECT_EQ(box->count(), counts[c]);
-        EXPECT_EQ(box->currentText(), selected[c]);
-        EXPECT_EQ(edit(*d, D::kAnalogReads[static_cast<std::size_t>(c)])->text(), " -- ");
-    }
     const char* bits[] = {"Digital Output", "Signal Open", "Signal Close", "Digital Input"};
     for (std::size_t c = 0; c < 4; ++c) {
-        EXPECT_EQ(combo(*d, D::kBinaryCombos[c])->count(), 8);
+        EXPECT_EQ(combo(*d, D::kAnalogCombos[c])->currentText(), selected[c]);
+        EXPECT_EQ(edit(*d, D::kAnalogReads[c])->text(), " -- ");
         EXPECT_EQ(combo(*d, D::kBinaryCombos[c])->currentText(), bits[c]);
     }
     EXPECT_TRUE(radio(*d, D::kRising)->isChecked());
@@ -271,7 +262,13 @@ TEST_F(ScopeSetupDialogTest, MasterAndSlaveOnlyForCascadedControl) {
     }
 }
 
-TEST_F(ScopeSetupDialogTest, OkReadsEveryControlAndReportsTheChange) {
+TEST_F(ScopeSetupDialogTest, OkReadsEveryControlAndReportsOnlyAChange) {
+    const ScopeSettings before = settings;
+    auto same = open();
+    same->accept();
+    EXPECT_EQ(same->modifiedFlag(), 0);
+    EXPECT_EQ(std::memcmp(&before, &settings, sizeof settings), 0);
+
     auto d = open();
     radio(*d, D::kStepMode)->click();
     edit(*d, D::kAcqTimeEdit)->setText("12");
@@ -289,14 +286,6 @@ TEST_F(ScopeSetupDialogTest, OkReadsEveryControlAndReportsTheChange) {
     EXPECT_EQ(settings.binarySel[2], 5);
     EXPECT_EQ(settings.triggerSlope, 1);
     EXPECT_FALSE(d->enableTimer()->isActive());
-}
-
-TEST_F(ScopeSetupDialogTest, OkWithoutAChangeReportsNone) {
-    const ScopeSettings before = settings;
-    auto d = open();
-    d->accept();
-    EXPECT_EQ(d->modifiedFlag(), 0);
-    EXPECT_EQ(std::memcmp(&before, &settings, sizeof settings), 0);
 }
 
 TEST_F(ScopeSetupDialogTest, SelectionsAreKeptInsideTheirNameTables) {
@@ -347,7 +336,12 @@ TEST_F(ScopeSetupDialogTest, ReadBackValuesOfTheRunningAcquisitionAreNeitherUndo
     EXPECT_EQ(settings.analogSelReadValid, 1);
 }
 
-TEST_F(ScopeSetupDialogTest, CancelAfterAChangeAnsweredNoStaysOpen) {
+TEST_F(ScopeSetupDialogTest, CancelAfterAChangeAsksAndYesKeepsTheEditedSettings) {
+    auto unchanged = open();
+    unchanged->reject();
+    EXPECT_TRUE(boxes.shown.empty()) << "without a change Cancel closes at once";
+    EXPECT_EQ(unchanged->modifiedFlag(), 0);
+
     auto d = open();
     d->show();
     combo(*d, D::kSampleRate)->setCurrentIndex(3);
@@ -360,25 +354,12 @@ TEST_F(ScopeSetupDialogTest, CancelAfterAChangeAnsweredNoStaysOpen) {
     EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Question);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(settings.sampleRateIndex, 0);
-}
-
-TEST_F(ScopeSetupDialogTest, CancelAfterAChangeAnsweredYesKeepsTheEditedSettings) {
-    auto d = open();
-    d->show();
-    combo(*d, D::kSampleRate)->setCurrentIndex(3);
     boxes.answers = {BoxResult::Yes};
     d->reject();
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Rejected);
     EXPECT_EQ(settings.sampleRateIndex, 3) << "the edited settings are in force";
     EXPECT_EQ(d->modifiedFlag(), 1) << "and count as a change";
-}
-
-TEST_F(ScopeSetupDialogTest, CancelWithoutAChangeClosesAtOnce) {
-    auto d = open();
-    d->reject();
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(d->modifiedFlag(), 0);
 }
 
 TEST_F(ScopeSetupDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
@@ -390,20 +371,6 @@ TEST_F(ScopeSetupDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
     EXPECT_EQ(d->control<QGroupBox>(1754)->title(), "<Master/Slave>");
     EXPECT_EQ(d->control<QPushButton>(2)->text(), "<Cancel>");
     EXPECT_EQ(combo(*d, D::kTriggerChannel)->itemText(0), "<None (Roll Mode)>");
-}
-
-TEST_F(ScopeSetupDialogTest, Screenshot) {
-    settings.acqTimeRead = 8;
-    settings.acqTimeReadValid = 1;
-    settings.analogSelReadValid = 1;
-    settings.triggerChannel = 1;
-    auto d = open();
-    d->show();
-    const QString dir = test::screenshotFolder();
-    const QImage shot = d->grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QStringLiteral("/dialog-scope-setup.png")));
-    EXPECT_GT(shot.width(), 400);
 }
 
 }  // namespace

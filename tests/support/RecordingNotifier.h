@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,12 @@ class RecordingNotifier final : public Notifier {
     struct Note {
         int code;
         std::intptr_t value;
-        bool sent;
+        bool sent;  // send (waits until handled), not post
+
+        bool operator==(const Note&) const = default;
+        friend void PrintTo(const Note& n, std::ostream* out) {
+            *out << "{" << n.code << ", " << n.value << (n.sent ? ", sent}" : ", posted}");
+        }
     };
 
     void send(int code, std::intptr_t value, const AbandonCheck& abandon) override;

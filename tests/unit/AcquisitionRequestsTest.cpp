@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 #include <string>
 #include <vector>
@@ -27,28 +28,18 @@ std::uint8_t selection(int a1, int a2, int a3, int a4) {
     return channelSelectionByte(s);
 }
 
-TEST(ChannelSelection, EachChannelHasItsOwnBits) {
-    EXPECT_EQ(selection(0, 0, 0, 0), 0x00);
-    EXPECT_EQ(selection(1, 0, 0, 0), 0x40);
-    EXPECT_EQ(selection(0, 1, 0, 0), 0x10);
-    EXPECT_EQ(selection(0, 2, 0, 0), 0x20);
-    EXPECT_EQ(selection(0, 3, 0, 0), 0x30);
-    EXPECT_EQ(selection(0, 0, 1, 0), 0x04);
-    EXPECT_EQ(selection(0, 0, 2, 0), 0x08);
-    EXPECT_EQ(selection(0, 0, 0, 1), 0x01);
-    EXPECT_EQ(selection(0, 0, 0, 2), 0x02);
-    EXPECT_EQ(selection(0, 0, 0, 3), 0x03);
-    EXPECT_EQ(selection(1, 2, 2, 3), 0x6b);
-}
-
-TEST(ChannelSelection, AChannelSetToNoneSendsZero) {
-    EXPECT_EQ(selection(0, 0, 3, 0), 0x00) << "analog 3 set to none";
-    EXPECT_EQ(selection(0, 0, 0, 4), 0x00) << "analog 4 set to none";
+// Each channel has its own bits. Analog 3 or 4 set to none sends zero, and choices a channel
+// does not have never spill into another channel's bits.
+TEST(ChannelSelection, EachChannelHasItsOwnBitsAndNoneOrAnUnknownChoiceSendsZero) {
+    const std::array<int, 5> cases[] = {
+        {0, 0, 0, 0, 0x00}, {1, 0, 0, 0, 0x40}, {0, 1, 0, 0, 0x10}, {0, 2, 0, 0, 0x20},
+        {0, 3, 0, 0, 0x30}, {0, 0, 1, 0, 0x04}, {0, 0, 2, 0, 0x08}, {0, 0, 0, 1, 0x01},
+        {0, 0, 0, 2, 0x02}, {0, 0, 0, 3, 0x03}, {1, 2, 2, 3, 0x6b}, {0, 0, 3, 0, 0x00},
+        {0, 0, 0, 4, 0x00}, {2, 0, 0, 0, 0x00}, {0, 7, 0, 0, 0x00}, {-1, -1, -1, 9, 0x00}};
+    for (const auto& [a1, a2, a3, a4, byte] : cases) {
+        EXPECT_EQ(selection(a1, a2, a3, a4), byte) << a1 << " " << a2 << " " << a3 << " " << a4;
+    }
     EXPECT_EQ(channelSelectionByte(defaults()), 0x00);
-    // Choices a channel does not have never spill into another channel's bits.
-    EXPECT_EQ(selection(2, 0, 0, 0), 0x00);
-    EXPECT_EQ(selection(0, 7, 0, 0), 0x00);
-    EXPECT_EQ(selection(-1, -1, -1, 9), 0x00);
 }
 
 TEST(ChannelSelection, TheReadBackDecodesTheSameLayout) {
@@ -67,23 +58,19 @@ TEST(ChannelSelection, TheReadBackDecodesTheSameLayout) {
     EXPECT_EQ(s.analogSel(2), 3) << "the selection itself is left alone";
 }
 
-TEST(AcquisitionRequestData, SetpointsGoInHalfPercentAndRampTimesInTenthsOfASecond) {
-    EXPECT_EQ(setpointByte(10.0f), 20);
-    EXPECT_EQ(setpointByte(90.0f), 180);
-    EXPECT_EQ(setpointByte(12.5f), 25);
-    EXPECT_EQ(setpointByte(100.0f), 200);
-    EXPECT_EQ(rampTimeByte(5.0f), 50);
-    EXPECT_EQ(rampTimeByte(0.1f), 1);
-    EXPECT_EQ(rampTimeByte(20.0f), 200);
-}
-
-TEST(AcquisitionRequestData, DamagedValuesNeverWrapAroundInTheByte) {
-    EXPECT_EQ(setpointByte(-3.0f), 0);
-    EXPECT_EQ(setpointByte(250.0f), 200);
-    EXPECT_EQ(setpointByte(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(rampTimeByte(1e9f), 200);
-    EXPECT_EQ(rampTimeByte(-1.0f), 0);
-    EXPECT_EQ(rampTimeByte(std::numeric_limits<float>::infinity()), 200);
+TEST(AcquisitionRequestData, SetpointsGoInHalfPercentAndRampTimesInTenthsNeverWrapping) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::pair<float, int> setpoints[] = {
+        {10.0f, 20}, {90.0f, 180}, {12.5f, 25}, {100.0f, 200}, {-3.0f, 0}, {250.0f, 200}, {nan, 0}};
+    for (const auto& [percent, byte] : setpoints) {
+        EXPECT_EQ(setpointByte(percent), byte) << percent;
+    }
+    const std::pair<float, int> rampTimes[] = {{5.0f, 50},  {0.1f, 1},  {20.0f, 200},
+                                               {1e9f, 200}, {-1.0f, 0}, {inf, 200}};
+    for (const auto& [seconds, byte] : rampTimes) {
+        EXPECT_EQ(rampTimeByte(seconds), byte) << seconds;
+    }
 }
 
 std::vector<std::string> labels(std::span<const ConfigRequest> requests) {

@@ -119,21 +119,6 @@ TEST_F(AcquisitionTestModeTest, An8SecondStepModeRecordingIsPacedAndStoresExactl
     EXPECT_FALSE(trace.contains("Retry 1 "));
 }
 
-TEST_F(AcquisitionTestModeTest, A20SecondStepModeRecordingStoresExactly5000Samples) {
-    records->scope.mode = ScopeSettings::StepMode;
-    records->scope.acqTime = 20;
-    engine().post(cmd::kStepAcquisition);
-    ASSERT_TRUE(runUntil(notify::kAcquisitionEnded));
-    EXPECT_EQ(updates().back(), 5000);
-    const Bytes stream = simulatedStream(5000);
-    for (int i = 0; i < 5000; ++i) {
-        ASSERT_FLOAT_EQ(samples().analog[1][i],
-                        analogPercentUnsigned(stream[static_cast<std::size_t>(i) * 6 + 2]))
-            << i;
-    }
-    EXPECT_FLOAT_EQ(samples().analog[0][5003], 0.0f);
-}
-
 TEST_F(AcquisitionTestModeTest, RampModeSendsItsRampTime) {
     records->scope.mode = ScopeSettings::RampMode;
     engine().post(cmd::kRampAcquisition);

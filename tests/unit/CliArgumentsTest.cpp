@@ -1,6 +1,7 @@
 // kvtcli's command line: global options, the options of each command, the values they carry.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -95,28 +96,24 @@ TEST(CliArguments, HelpNeedsNoCommandAndTakesOne) {
     EXPECT_EQ(forCommand.invocation.command->name, "record");
 }
 
-TEST(CliValues, NumbersMustBeWholeWords) {
+TEST(CliValues, NumbersMustBeWholeWordsAndFollowTheDialogs) {
     EXPECT_EQ(parseNumber("2.5"), 2.5);
     EXPECT_EQ(parseNumber("-50"), -50.0);
     EXPECT_EQ(parseNumber("+7"), 7.0);
-    EXPECT_FALSE(parseNumber("2,5"));
-    EXPECT_FALSE(parseNumber("12abc"));
-    EXPECT_FALSE(parseNumber(""));
-    EXPECT_FALSE(parseNumber("nan"));
-    EXPECT_FALSE(parseNumber("inf"));
+    for (const char* text : {"2,5", "12abc", "", "nan", "inf"}) {
+        EXPECT_FALSE(parseNumber(text)) << text;
+    }
     EXPECT_EQ(parseWhole("20"), 20L);
     EXPECT_FALSE(parseWhole("20.5"));
     EXPECT_FALSE(parseWhole("99999999999999999999"));
-}
-
-TEST(CliValues, SetpointAndTestTimeFollowTheDialogs) {
-    EXPECT_FLOAT_EQ(setpointPercent(33.3), 33.0f);
-    EXPECT_FLOAT_EQ(setpointPercent(33.7), 33.5f);
-    EXPECT_FLOAT_EQ(setpointPercent(150), 100.0f);
-    EXPECT_FLOAT_EQ(setpointPercent(-3), 0.0f);
-    EXPECT_FLOAT_EQ(testTimeSeconds(25), 20.0f);
-    EXPECT_FLOAT_EQ(testTimeSeconds(2.5), 2.5f);
-    EXPECT_FLOAT_EQ(testTimeSeconds(-1), 0.0f);
+    // Setpoints in half percent within 0..100, test times within 0..20 s.
+    const std::array<float, 3> cases[] = {{33.3f, 33.0f, 20.0f}, {33.7f, 33.5f, 20.0f},
+                                          {150, 100.0f, 20.0f},  {-3, 0.0f, 0.0f},
+                                          {25, 25.0f, 20.0f},    {2.5f, 2.5f, 2.5f}};
+    for (const auto& [value, percent, seconds] : cases) {
+        EXPECT_FLOAT_EQ(setpointPercent(value), percent) << value;
+        EXPECT_FLOAT_EQ(testTimeSeconds(value), seconds) << value;
+    }
 }
 
 ScopeSettings withOptions(std::vector<std::string> args, bool* ok, std::string* error,
@@ -173,11 +170,11 @@ TEST(CliRecordOptions, RefuseWhatTheSetupDialogWouldNotTake) {
 }
 
 TEST(CliRecordOptions, TriggerChannelsByNameOrNumber) {
-    EXPECT_EQ(triggerChannelOf("none"), 0);
-    EXPECT_EQ(triggerChannelOf("a1"), 1);
-    EXPECT_EQ(triggerChannelOf("a4"), 4);
-    EXPECT_EQ(triggerChannelOf("b1"), 5);
-    EXPECT_EQ(triggerChannelOf("8"), 8);
+    const std::pair<const char*, int> names[] = {
+        {"none", 0}, {"a1", 1}, {"a4", 4}, {"b1", 5}, {"8", 8}};
+    for (const auto& [name, channel] : names) {
+        EXPECT_EQ(triggerChannelOf(name), channel) << name;
+    }
     EXPECT_FALSE(triggerChannelOf("-1"));
     EXPECT_FALSE(triggerChannelOf("B1"));
 }

@@ -45,17 +45,15 @@ class NameStrings final : public Strings {
     bool libraryLoaded() const override { return false; }
 };
 
+// The rows of the file; every one ends with CR LF.
 std::vector<std::string> lines(const std::string& csv) {
     std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < csv.size()) {
-        const std::size_t end = csv.find("\r\n", start);
+    for (std::size_t start = 0, end; start < csv.size(); start = end + 2) {
+        end = csv.find("\r\n", start);
+        out.push_back(csv.substr(start, end - start));
         if (end == std::string::npos) {
-            out.push_back(csv.substr(start));
             break;
         }
-        out.push_back(csv.substr(start, end - start));
-        start = end + 2;
     }
     return out;
 }
@@ -83,25 +81,18 @@ class CsvExportTest : public ::testing::Test {
 };
 
 TEST_F(CsvExportTest, TheHeaderNamesTheSelectedSignalsWithTheirUnits) {
-    const auto names = csvColumnNames(settings, strings);
-    EXPECT_EQ(names[0], "Time [s]");
-    EXPECT_EQ(names[1], "Setpoint [%]");
-    EXPECT_EQ(names[2], "Feedback [%]");
-    EXPECT_EQ(names[3], "none [%]");
-    EXPECT_EQ(names[4], "none [%]");
-    EXPECT_EQ(names[5], "Digital Output [0/1]");
-    EXPECT_EQ(names[6], "Signal Open [0/1]");
-    EXPECT_EQ(names[7], "Signal Close [0/1]");
-    EXPECT_EQ(names[8], "Digital Input [0/1]");
-
+    using Names = std::array<std::string, kCsvColumns>;
+    EXPECT_EQ(csvColumnNames(settings, strings),
+              (Names{"Time [s]", "Setpoint [%]", "Feedback [%]", "none [%]", "none [%]",
+                     "Digital Output [0/1]", "Signal Open [0/1]", "Signal Close [0/1]",
+                     "Digital Input [0/1]"}));
     settings.masterSlave = 1;
     settings.analogSel(2) = 0;
     settings.analogSel(3) = 0;
-    const auto slave = csvColumnNames(settings, strings);
-    EXPECT_EQ(slave[1], "Setpoint(S) [%]");
-    EXPECT_EQ(slave[2], "Feedback(S) [%]");
-    EXPECT_EQ(slave[3], "Control Deviation(S) [%]");
-    EXPECT_EQ(slave[4], "P-Value(S) [%]");
+    const Names slave = csvColumnNames(settings, strings);
+    EXPECT_EQ(std::vector<std::string>(slave.begin() + 1, slave.begin() + 5),
+              (std::vector<std::string>{"Setpoint(S) [%]", "Feedback(S) [%]",
+                                        "Control Deviation(S) [%]", "P-Value(S) [%]"}));
 }
 
 TEST_F(CsvExportTest, ANameWithACommaOrAQuoteIsQuoted) {
@@ -182,13 +173,9 @@ TEST_F(CsvExportTest, DamagedValuesStillGiveNumbersAndBits) {
 
 TEST_F(CsvExportTest, SavesTheFileAndReportsAFolderThatIsNotThere) {
     test::TempDir dir;
-    const std::filesystem::path path = std::filesystem::path(dir.str()) / "recording.csv";
-    const CsvWriteResult ok = saveRecordingCsv(path, settings, *samples, strings, 40);
-    EXPECT_TRUE(ok.ok);
-    std::ifstream file(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, recordingCsv(settings, *samples, strings, 40));
+    const std::filesystem::path path = dir / "recording.csv";
+    EXPECT_TRUE(saveRecordingCsv(path, settings, *samples, strings, 40).ok);
+    EXPECT_EQ(test::readFile(path), recordingCsv(settings, *samples, strings, 40));
 
     const CsvWriteResult missing =
         saveRecordingCsv(path.parent_path() / "missing" / "x.csv", settings, *samples, strings, 1);

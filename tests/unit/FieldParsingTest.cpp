@@ -3,52 +3,40 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <tuple>
 
 #include "GermanLocale.h"
 
 namespace kvt {
 namespace {
 
-TEST(FieldParsingTest, IntegerTextIsCutAtTheFirstCharacterThatIsNotADigitOrMinus) {
-    EXPECT_EQ(parseIntegerField("12abc", 0, 80), 12);
-    EXPECT_EQ(parseIntegerField("7x", 4, 20), 7);
-    EXPECT_EQ(parseIntegerField("1 2", 0, 80), 1);
-    EXPECT_EQ(parseIntegerField(" 12", 0, 80), 0) << "a leading blank ends the text at once";
-    EXPECT_EQ(parseIntegerField("+5", -10, 10), 0) << "a plus sign is not kept";
-    EXPECT_EQ(parseIntegerField("1.9", 0, 80), 1);
-}
-
-TEST(FieldParsingTest, IntegerConvertsLikeAtoiAfterTheCut) {
-    EXPECT_EQ(parseIntegerField("", -5, 5), 0);
-    EXPECT_EQ(parseIntegerField("-", -5, 5), 0);
-    EXPECT_EQ(parseIntegerField("-3", -5, 5), -3);
-    EXPECT_EQ(parseIntegerField("12-3", -100, 100), 12) << "a minus after digits ends the number";
-    EXPECT_EQ(parseIntegerField("--4", -5, 5), 0);
-    EXPECT_EQ(parseIntegerField("007", 0, 80), 7);
-}
-
-TEST(FieldParsingTest, IntegerIsClampedToItsRange) {
-    EXPECT_EQ(parseIntegerField("500", 0, 80), 80);
-    EXPECT_EQ(parseIntegerField("25", 4, 20), 20);
-    EXPECT_EQ(parseIntegerField("2", 4, 20), 4);
-    EXPECT_EQ(parseIntegerField("-500", -100, 100), -100);
-    EXPECT_EQ(parseIntegerField("", 4, 20), 4) << "empty is 0, then clamped";
-}
-
-TEST(FieldParsingTest, IntegerReadsOnlyTheFirstCharactersOfALongText) {
-    // Fourteen characters: the 15th digit is not read.
-    EXPECT_EQ(parseIntegerField("000000000000019", 0, 100), 1);
-    EXPECT_EQ(parseIntegerField("00000000000009", 0, 100), 9);
-    // Thirteen for the dialogs that read that many.
-    EXPECT_EQ(parseIntegerField("00000000000009", 0, 100, kShortFieldCharLimit), 0);
-    EXPECT_EQ(parseIntegerField("0000000000009", 0, 100, kShortFieldCharLimit), 9);
-}
-
-TEST(FieldParsingTest, IntegerOfManyDigitsSaturatesInsteadOfWrapping) {
+// The text is cut at the first character that is not a digit or a leading minus (a leading blank
+// or plus sign ends it at once, a minus after digits too), converted like atoi and clamped; an
+// empty text is 0 before the clamp. Many digits saturate instead of wrapping: 2^32 + 1 must not
+// become 1.
+TEST(FieldParsingTest, IntegerTextIsCutConvertedAndClamped) {
+    const std::tuple<const char*, int, int, int> cases[] = {
+        {"12abc", 0, 80, 12}, {"7x", 4, 20, 7},     {"1 2", 0, 80, 1}, {" 12", 0, 80, 0},
+        {"+5", -10, 10, 0},   {"1.9", 0, 80, 1},    {"", -5, 5, 0},    {"-", -5, 5, 0},
+        {"-3", -5, 5, -3},    {"12-3", -9, 99, 12}, {"--4", -5, 5, 0}, {"007", 0, 80, 7},
+        {"500", 0, 80, 80},   {"25", 4, 20, 20},    {"2", 4, 20, 4},   {"-500", -9, 9, -9},
+        {"", 4, 20, 4}};
+    for (const auto& [text, min, max, value] : cases) {
+        EXPECT_EQ(parseIntegerField(text, min, max), value) << '"' << text << '"';
+    }
     EXPECT_EQ(parseIntegerField("99999999999999", -100, 100), 100);
     EXPECT_EQ(parseIntegerField("-9999999999999", -100, 100), -100);
-    EXPECT_EQ(parseIntegerField("4294967297", 0, 100), 100) << "2^32 + 1 must not become 1";
+    EXPECT_EQ(parseIntegerField("4294967297", 0, 100), 100);
     EXPECT_EQ(parseIntegerField("99999999999999999999", 0, 100, 20), 100);
+}
+
+TEST(FieldParsingTest, OnlyTheFirstCharactersOfALongTextAreRead) {
+    // Fourteen characters: the 15th digit is not read; thirteen for the dialogs that read that
+    // many.
+    EXPECT_EQ(parseIntegerField("000000000000019", 0, 100), 1);
+    EXPECT_EQ(parseIntegerField("00000000000009", 0, 100), 9);
+    EXPECT_EQ(parseIntegerField("00000000000009", 0, 100, kShortFieldCharLimit), 0);
+    EXPECT_EQ(parseIntegerField("0000000000009", 0, 100, kShortFieldCharLimit), 9);
 }
 
 TEST(FieldParsingTest, UnsignedCountsDigitsOnlyAndComparesUnsigned) {
@@ -60,36 +48,19 @@ TEST(FieldParsingTest, UnsignedCountsDigitsOnlyAndComparesUnsigned) {
     EXPECT_EQ(parseUnsignedField("4294967296", 0, 0xFFFFFFFFu), 0xFFFFFFFFu);
 }
 
-TEST(FieldParsingTest, FloatKeepsDigitsAndPointAndAMinusOnlyInFrontWhenTheRangeIsNegative) {
-    EXPECT_FLOAT_EQ(parseFloatField("12.5%", 0, 100), 12.5f);
-    EXPECT_FLOAT_EQ(parseFloatField("1.2.3", 0, 100), 1.2f);
-    EXPECT_FLOAT_EQ(parseFloatField("-5.5", 0, 100), 0.0f) << "no minus for a positive range";
-    EXPECT_FLOAT_EQ(parseFloatField("-5.5", -10, 10), -5.5f);
-    EXPECT_FLOAT_EQ(parseFloatField("5-5", -10, 10), 5.0f) << "a minus inside ends the text";
-    EXPECT_FLOAT_EQ(parseFloatField(".5", 0, 10), 0.5f);
-    EXPECT_FLOAT_EQ(parseFloatField("3.", 0, 10), 3.0f);
-    EXPECT_FLOAT_EQ(parseFloatField("1e5", 0, 1000000), 1.0f) << "no exponent";
-    EXPECT_FLOAT_EQ(parseFloatField("12,5", 0, 100), 12.0f) << "a comma is not a point";
-}
-
-TEST(FieldParsingTest, FloatOfNothingIsZeroThenClamped) {
-    EXPECT_FLOAT_EQ(parseFloatField("", 0, 100), 0.0f);
-    EXPECT_FLOAT_EQ(parseFloatField(".", 0, 100), 0.0f);
-    EXPECT_FLOAT_EQ(parseFloatField("-", -10, 10), 0.0f);
-    EXPECT_FLOAT_EQ(parseFloatField("abc", 0.1f, 20.0f), 0.1f);
-    EXPECT_FLOAT_EQ(parseFloatField("0", 0.1f, 20.0f), 0.1f);
-}
-
-TEST(FieldParsingTest, FloatIsClampedToItsRange) {
-    EXPECT_FLOAT_EQ(parseFloatField("150", 0, 100), 100.0f);
-    EXPECT_FLOAT_EQ(parseFloatField("20.05", 0, 20), 20.0f);
-    EXPECT_FLOAT_EQ(parseFloatField("-150", -100, 100), -100.0f);
-    EXPECT_FLOAT_EQ(parseFloatField("99999999999999", 0, 100), 100.0f);
-}
-
-TEST(FieldParsingTest, NegativeZeroIsWrittenBackAsZero) {
-    const float value = parseFloatField("-0.0", -10, 10);
-    EXPECT_EQ(floatFieldText(value), "0.0");
+// Digits and one point are kept, a minus only in front and only when the range is negative; no
+// exponent, and a comma is no point. Nothing is zero, then clamped.
+TEST(FieldParsingTest, FloatKeepsDigitsPointAndALeadingMinusAndIsClamped) {
+    const std::tuple<const char*, float, float, float> cases[] = {
+        {"12.5%", 0, 100, 12.5f}, {"1.2.3", 0, 100, 1.2f}, {"-5.5", 0, 100, 0.0f},
+        {"-5.5", -10, 10, -5.5f}, {"5-5", -10, 10, 5.0f},  {".5", 0, 10, 0.5f},
+        {"3.", 0, 10, 3.0f},      {"1e5", 0, 1e6f, 1.0f},  {"12,5", 0, 100, 12.0f},
+        {"", 0, 100, 0.0f},       {".", 0, 100, 0.0f},     {"-", -10, 10, 0.0f},
+        {"abc", 0.1f, 20, 0.1f},  {"0", 0.1f, 20, 0.1f},   {"150", 0, 100, 100.0f},
+        {"20.05", 0, 20, 20.0f},  {"-150", -99, 99, -99},  {"9999999999", 0, 100, 100}};
+    for (const auto& [text, min, max, value] : cases) {
+        EXPECT_FLOAT_EQ(parseFloatField(text, min, max), value) << '"' << text << '"';
+    }
 }
 
 TEST(FieldParsingTest, WrittenBackTextsParseToTheSameValue) {
@@ -98,6 +69,7 @@ TEST(FieldParsingTest, WrittenBackTextsParseToTheSameValue) {
     EXPECT_EQ(floatFieldText(12.34f), "12.3");
     EXPECT_EQ(floatFieldText(0.05f), "0.1");
     EXPECT_EQ(floatFieldText(100.0f), "100.0");
+    EXPECT_EQ(floatFieldText(parseFloatField("-0.0", -10, 10)), "0.0") << "no negative zero";
     EXPECT_FLOAT_EQ(parseFloatField(floatFieldText(45.5f), 0, 100), 45.5f);
 }
 
@@ -111,25 +83,15 @@ TEST(FieldParsingTest, FloatTextsUseThePointUnderACommaLocale) {
 }
 
 TEST(FieldParsingTest, TextFieldsAreCutAtACharacterBoundary) {
-    EXPECT_EQ(fitTextField("short", 29), "short");
-    EXPECT_EQ(fitTextField("abcdef", 4), "abcd");
-    // "ü" is two bytes: a cut through it drops the whole character.
-    EXPECT_EQ(fitTextField("abc\xC3\xBC", 4), "abc");
-    EXPECT_EQ(fitTextField("abc\xC3\xBC", 5), "abc\xC3\xBC");
-    // "€" is three bytes.
-    EXPECT_EQ(fitTextField("a\xE2\x82\xAC"
-                           "b",
-                           2),
-              "a");
-    EXPECT_EQ(fitTextField("a\xE2\x82\xAC"
-                           "b",
-                           3),
-              "a");
-    EXPECT_EQ(fitTextField("a\xE2\x82\xAC"
-                           "b",
-                           4),
-              "a\xE2\x82\xAC");
-    EXPECT_EQ(fitTextField("", 0), "");
+    // "ü" is two bytes and "€" three: a cut through one drops the whole character.
+    const std::tuple<const char*, std::size_t, const char*> cases[] = {
+        {"short", 29, "short"},     {"abcdef", 4, "abcd"},
+        {"abc\u00FC", 4, "abc"},    {"abc\u00FC", 5, "abc\u00FC"},
+        {"a\u20ACb", 2, "a"},       {"a\u20ACb", 3, "a"},
+        {"a\u20ACb", 4, "a\u20AC"}, {"", 0, ""}};
+    for (const auto& [text, bytes, fitted] : cases) {
+        EXPECT_EQ(fitTextField(text, bytes), fitted) << text << " in " << bytes;
+    }
 }
 
 }  // namespace

@@ -13,15 +13,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(Bcc, IsAnAdditiveChecksumWithCarryDiscarded) {
+TEST(Frame, RequestsAreStxCodeDataAndAnAdditiveBccWithTheCarryDiscarded) {
     const std::uint8_t a[] = {0x02, 0x00};
     const std::uint8_t b[] = {0xFF, 0x02};
     EXPECT_EQ(ComputeBcc(a), 0x02);
     EXPECT_EQ(ComputeBcc(b), 0x01);
     EXPECT_EQ(ComputeBcc({}), 0x00);
-}
-
-TEST(Request, IsStxCodeDataAndBccOverCodeAndData) {
     std::uint8_t out[20] = {};
     std::fill(std::begin(out), std::end(out), 0xEE);
     const std::uint8_t data[] = {0x00};
@@ -34,14 +31,11 @@ TEST(Request, IsStxCodeDataAndBccOverCodeAndData) {
     EXPECT_EQ(out[12], ComputeBcc(std::span(out).subspan(1, 11)));
 }
 
-TEST(Reply, DataReplyNeedsStxAndMatchingBcc) {
+TEST(Frame, ADataReplyNeedsStxAndAMatchingBccAndOnlyAckAcknowledges) {
     EXPECT_TRUE(isValidDataReply(Bytes{0x02, 0x40, 0x40}));
     EXPECT_FALSE(isValidDataReply(Bytes{0x02, 0x40, 0x41}));
     EXPECT_FALSE(isValidDataReply(Bytes{0x03, 0x40, 0x40}));
     EXPECT_FALSE(isValidDataReply(Bytes{0x02}));
-}
-
-TEST(Reply, OnlyAckAcknowledges) {
     EXPECT_TRUE(isAck(Bytes{ACK}));
     EXPECT_FALSE(isAck(Bytes{NAK}));
     EXPECT_FALSE(isAck(Bytes{}));
@@ -105,35 +99,33 @@ TEST_F(ExtractorTest, CopiesAReplyThatWrapsThroughIndexZero) {
     EXPECT_EQ(link.ring.readIndex(), 5u);
 }
 
-TEST_F(ExtractorTest, StreamModeDropsBytesInFrontOfStx) {
+// In stream mode the bytes in front of STX are dropped, at most ten at a time and never more
+// than are there; an incomplete record waits without dropping anything.
+TEST_F(ExtractorTest, StreamModeDropsNoiseInFrontOfARecordAndWaitsForTheRest) {
+    struct Case {
+        Bytes in;
+        std::optional<Bytes> frame;
+        std::uint32_t left;
+    };
+    const Case cases[] = {
+        {{9, 9, 9, 0x02, 1, 2, 3, 4, 5, 0x02, 7, 7}, Bytes{0x02, 1, 2, 3, 4, 5}, 3},
+        {{9, 9, 9, 0x02, 1, 2, 3, 4}, std::nullopt, 8},
+        {{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0x02, 1, 2, 3, 4, 5}, std::nullopt, 6},
+        {{9, 9, 9, 9, 9, 9, 9}, std::nullopt, 0}};
     link.streamMode = 1;
-    put({9, 9, 9, 0x02, 1, 2, 3, 4, 5, 0x02, 7, 7});
-    EXPECT_EQ(take(6), (Bytes{0x02, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(link.ring.available(), 3u);
-}
-
-TEST_F(ExtractorTest, StreamModeWaitsWithoutDroppingWhenTheRecordIsIncomplete) {
-    link.streamMode = 1;
-    put({9, 9, 9, 0x02, 1, 2, 3, 4});
+    for (const Case& c : cases) {
+        ClearRcvQueue(link, trace);
+        put(c.in);
+        EXPECT_EQ(take(6), c.frame) << c.in.size() << " bytes";
+        EXPECT_EQ(link.ring.available(), c.left) << c.in.size() << " bytes";
+    }
     EXPECT_EQ(take(6), std::nullopt);
-    EXPECT_EQ(link.ring.available(), 8u);
-}
-
-TEST_F(ExtractorTest, StreamModeDropsTenNoiseBytesAndReturnsNothing) {
-    link.streamMode = 1;
-    put({9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0x02, 1, 2, 3, 4, 5});
-    EXPECT_EQ(take(6), std::nullopt);
-    EXPECT_EQ(link.ring.available(), 6u);
-    EXPECT_EQ(take(6), (Bytes{0x02, 1, 2, 3, 4, 5}));
-}
-
-TEST_F(ExtractorTest, StreamModeNeverDropsMoreThanIsThere) {
-    link.streamMode = 1;
-    put({9, 9, 9, 9, 9, 9, 9});
-    EXPECT_EQ(take(6), std::nullopt);
-    EXPECT_EQ(link.ring.available(), 0u);
     EXPECT_EQ(link.ring.readIndex(), link.ring.writeIndex());
     EXPECT_EQ(link.ring.freeSpace(), 19999u) << "the ring must not look full of stale data";
+    // What stayed after the ten noise bytes is a whole record.
+    put({9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0x02, 1, 2, 3, 4, 5});
+    EXPECT_EQ(take(6), std::nullopt);
+    EXPECT_EQ(take(6), (Bytes{0x02, 1, 2, 3, 4, 5}));
 }
 
 TEST_F(ExtractorTest, AnyByteSequenceEndsInAConsistentRing) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/ActionEngine.h"
@@ -588,6 +589,32 @@ TEST_F(ParameterActionsTest, TheFourthFailureAnywhereEndsTheRead) {
     EXPECT_FALSE(notes[0].sent);
     EXPECT_FALSE(h.records().params.deviceValid());
     EXPECT_EQ(h.engine().commandWord(), 0u);
+}
+
+// Three STX bytes form a well-formed one-byte reply of their own: in front of the real reply they
+// would pass for it. Bytes still waiting behind a reply make the exchange fail and the read
+// restart, so the set comes out as the controller holds it.
+TEST_F(ParameterActionsTest, StxNoiseInFrontOfAReplyIsRetriedNotBelieved) {
+    connect();
+    for (int code = 0; code < 256; code += 2) {
+        controller.reg[code] = static_cast<std::uint8_t>(code * 7 + 11);
+    }
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kParametersRead));
+    const ParameterRecord clean = h.records().params.deviceSet;
+    h.records().params.deviceSet = ParameterRecord{};
+    h.notifier().clear();
+    h.setScript([this, seen = 0](const Bytes& req) mutable {
+        Bytes reply = controller.answer(req);
+        if (++seen == 3) {
+            reply.insert(reply.begin(), {STX, STX, STX});
+        }
+        return reply;
+    });
+    ASSERT_TRUE(h.run(cmd::kReadParameter, notify::kParametersRead));
+    EXPECT_EQ(h.trace().count("Reply followed by 3 more bytes"), 1);
+    EXPECT_TRUE(h.trace().contains("Retry 1 "));
+    EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kParametersRead}));
+    EXPECT_EQ(std::memcmp(&h.records().params.deviceSet, &clean, sizeof clean), 0);
 }
 
 TEST_F(ParameterActionsTest, TimeOutsEndTheWriteWithNotification4AndNameTheRequest) {

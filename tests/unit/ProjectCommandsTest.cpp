@@ -15,7 +15,8 @@ using test::readFile;
 using test::ScriptedPrompts;
 using test::TempDir;
 
-struct Commands {
+class ProjectCommandsTest : public ::testing::Test {
+  protected:
     TempDir dir;
     std::unique_ptr<Records> records = makeRecords();
     FakeStrings strings;
@@ -24,7 +25,7 @@ struct Commands {
     ProjectContext context{*records, strings, trace, dir.str(), devices};
     ScriptedPrompts prompts;
 
-    Commands() {
+    ProjectCommandsTest() {
         ResetProjectData(*records);
         SetDefaultNames(*records, strings);
     }
@@ -33,52 +34,42 @@ struct Commands {
     std::string fileName() const { return fieldText(records->projectInfo.fileName); }
 };
 
-TEST(SaveProject, WithoutAPathNoProjectIsOpen) {
-    Commands c;
-    c.records->projectInfo.fullPath[0] = '\0';
-    const SaveOutcome outcome = SaveProject(c.context, c.prompts, true);
+TEST_F(ProjectCommandsTest, SaveProjectWritesUnderTheFullPathOrSaysWhyNot) {
+    records->projectInfo.fullPath[0] = '\0';
+    SaveOutcome outcome = SaveProject(context, prompts, true);
     EXPECT_EQ(outcome.result, save_result::kNoProject);
     EXPECT_TRUE(outcome.modified);
-    ASSERT_EQ(c.prompts.warnings.size(), 1u);
-    EXPECT_EQ(c.prompts.warnings[0].text, "No Project is open");
-    EXPECT_EQ(c.prompts.warnings[0].caption, "Save Project");
-}
+    ASSERT_EQ(prompts.warnings.size(), 1u);
+    EXPECT_EQ(prompts.warnings[0].text, "No Project is open");
+    EXPECT_EQ(prompts.warnings[0].caption, "Save Project");
 
-TEST(SaveProject, WritesUnderTheFullPathAndClearsModified) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("p.KVT"), nullptr);
-    const SaveOutcome outcome = SaveProject(c.context, c.prompts, true);
+    setProjectPath(records->projectInfo, path("p.KVT"), nullptr);
+    outcome = SaveProject(context, prompts, true);
     EXPECT_EQ(outcome.result, save_result::kSaved);
     EXPECT_FALSE(outcome.modified);
-    EXPECT_EQ(std::filesystem::file_size(c.dir / "p.KVT"), kProjectFileSize);
-    EXPECT_TRUE(c.prompts.warnings.empty());
-}
+    EXPECT_EQ(std::filesystem::file_size(dir / "p.KVT"), kProjectFileSize);
+    EXPECT_EQ(prompts.warnings.size(), 1u);
 
-TEST(SaveProject, AFailureIsToldAndKeepsModifiedAndTheOldFile) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("p.KVT"), nullptr);
-    ASSERT_EQ(SaveProject(c.context, c.prompts, true).result, save_result::kSaved);
-    const std::string old = readFile(c.dir / "p.KVT");
-    ::chmod((c.dir / "p.KVT").c_str(), 0444);
-    c.records->params.currentSet.SETPOINT_SPAN = 70;
-
-    const SaveOutcome outcome = SaveProject(c.context, c.prompts, true);
+    // A failure is told and keeps the project modified and the old file.
+    const std::string old = readFile(dir / "p.KVT");
+    ::chmod((dir / "p.KVT").c_str(), 0444);
+    records->params.currentSet.SETPOINT_SPAN = 70;
+    outcome = SaveProject(context, prompts, true);
     EXPECT_EQ(outcome.result, save_result::kWriteFailed);
     EXPECT_TRUE(outcome.modified);
-    ASSERT_EQ(c.prompts.warnings.size(), 1u);
-    EXPECT_NE(c.prompts.warnings[0].text.find(c.path("p.KVT")), std::string::npos);
-    EXPECT_EQ(c.prompts.warnings[0].caption, "Save Project");
-    EXPECT_EQ(readFile(c.dir / "p.KVT"), old);
+    ASSERT_EQ(prompts.warnings.size(), 2u);
+    EXPECT_NE(prompts.warnings[1].text.find(path("p.KVT")), std::string::npos);
+    EXPECT_EQ(prompts.warnings[1].caption, "Save Project");
+    EXPECT_EQ(readFile(dir / "p.KVT"), old);
 }
 
-TEST(SaveProjectAs, OffersTheProjectFilesAndStartsAtTheCurrentPath) {
-    Commands c;
-    c.prompts.nextChoice.choice = ProjectPrompts::Choice::Cancelled;
-    const SaveOutcome outcome = SaveProjectAs(c.context, c.prompts, true);
+TEST_F(ProjectCommandsTest, SaveProjectAsOffersTheProjectFilesAndStartsAtTheCurrentPath) {
+    prompts.nextChoice.choice = ProjectPrompts::Choice::Cancelled;
+    const SaveOutcome outcome = SaveProjectAs(context, prompts, true);
     EXPECT_EQ(outcome.result, save_result::kCancelled);
     EXPECT_TRUE(outcome.modified);
-    ASSERT_EQ(c.prompts.dialogs.size(), 1u);
-    const ProjectPrompts::FileDialog& dialog = c.prompts.dialogs[0];
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    const ProjectPrompts::FileDialog& dialog = prompts.dialogs[0];
     EXPECT_TRUE(dialog.save);
     ASSERT_EQ(dialog.filters.size(), 2u);
     EXPECT_EQ(dialog.filters[0].description, "Project Files (*.KVT)");
@@ -87,191 +78,180 @@ TEST(SaveProjectAs, OffersTheProjectFilesAndStartsAtTheCurrentPath) {
     EXPECT_EQ(dialog.filters[1].pattern, "*.*");
     EXPECT_EQ(dialog.defaultExtension, "KVT");
     EXPECT_EQ(dialog.initialPath, "UNKNOWN.KVT");
-    EXPECT_TRUE(std::filesystem::is_empty(c.dir.path()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-    c.prompts.nextChoice.choice = ProjectPrompts::Choice::Failed;
-    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, true).result, save_result::kDialogFailed);
+    prompts.nextChoice.choice = ProjectPrompts::Choice::Failed;
+    EXPECT_EQ(SaveProjectAs(context, prompts, true).result, save_result::kDialogFailed);
 }
 
-TEST(SaveProjectAs, TheChosenNameGetsTheProjectExtension) {
-    Commands c;
-    c.prompts.choose(c.dir / "report");
-    SaveOutcome outcome = SaveProjectAs(c.context, c.prompts, true);
+TEST_F(ProjectCommandsTest, SaveProjectAsTheChosenNameGetsTheProjectExtension) {
+    prompts.choose(dir / "report");
+    SaveOutcome outcome = SaveProjectAs(context, prompts, true);
     EXPECT_EQ(outcome.result, save_result::kSaved);
     EXPECT_FALSE(outcome.modified);
-    EXPECT_EQ(c.fileName(), "report.KVT");
-    EXPECT_EQ(c.fullPath(), c.path("report.KVT"));
-    EXPECT_TRUE(std::filesystem::exists(c.dir / "report.KVT"));
-    EXPECT_EQ(c.prompts.dialogs.back().initialPath, "UNKNOWN.KVT");
+    EXPECT_EQ(fileName(), "report.KVT");
+    EXPECT_EQ(fullPath(), path("report.KVT"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "report.KVT"));
+    EXPECT_EQ(prompts.dialogs.back().initialPath, "UNKNOWN.KVT");
 
-    c.prompts.choose(c.dir / "other.txt");
-    ASSERT_EQ(SaveProjectAs(c.context, c.prompts, false).result, save_result::kSaved);
-    EXPECT_EQ(c.fileName(), "other.KVT");
-    EXPECT_EQ(c.prompts.dialogs.back().initialPath, c.path("report.KVT"));
+    prompts.choose(dir / "other.txt");
+    ASSERT_EQ(SaveProjectAs(context, prompts, false).result, save_result::kSaved);
+    EXPECT_EQ(fileName(), "other.KVT");
+    EXPECT_EQ(prompts.dialogs.back().initialPath, path("report.KVT"));
 
-    c.prompts.choose(c.dir / std::string(28, 'n'));
-    ASSERT_EQ(SaveProjectAs(c.context, c.prompts, false).result, save_result::kSaved);
-    EXPECT_EQ(c.fileName(), std::string(25, 'n') + ".KVT");
-    EXPECT_TRUE(std::filesystem::exists(c.dir / (std::string(25, 'n') + ".KVT")));
+    prompts.choose(dir / std::string(28, 'n'));
+    ASSERT_EQ(SaveProjectAs(context, prompts, false).result, save_result::kSaved);
+    EXPECT_EQ(fileName(), std::string(25, 'n') + ".KVT");
+    EXPECT_TRUE(std::filesystem::exists(dir / (std::string(25, 'n') + ".KVT")));
 }
 
-TEST(SaveProjectAs, AsksBeforeReplacingTheFileThatTheExtensionLeadsTo) {
-    Commands c;
-    c.prompts.choose(c.dir / "plant");
-    ASSERT_EQ(SaveProjectAs(c.context, c.prompts, false).result, save_result::kSaved);
-    EXPECT_TRUE(c.prompts.questions.empty()) << "no such file yet";
-    const std::string before = readFile(c.dir / "plant.KVT");
+TEST_F(ProjectCommandsTest, SaveProjectAsAsksBeforeReplacingTheFileThatTheExtensionLeadsTo) {
+    prompts.choose(dir / "plant");
+    ASSERT_EQ(SaveProjectAs(context, prompts, false).result, save_result::kSaved);
+    EXPECT_TRUE(prompts.questions.empty()) << "no such file yet";
+    const std::string before = readFile(dir / "plant.KVT");
 
-    c.records->projectInfo.projectVersion = 7;
-    c.prompts.choose(c.dir / "plant.txt");
-    c.prompts.answerYes = false;
-    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, true).result, save_result::kCancelled);
-    ASSERT_EQ(c.prompts.questions.size(), 1u);
-    EXPECT_NE(c.prompts.questions[0].text.find(c.path("plant.KVT")), std::string::npos);
-    EXPECT_EQ(readFile(c.dir / "plant.KVT"), before) << "No keeps the file";
+    records->projectInfo.projectVersion = 7;
+    prompts.choose(dir / "plant.txt");
+    prompts.answerYes = false;
+    EXPECT_EQ(SaveProjectAs(context, prompts, true).result, save_result::kCancelled);
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_NE(prompts.questions[0].text.find(path("plant.KVT")), std::string::npos);
+    EXPECT_EQ(readFile(dir / "plant.KVT"), before) << "No keeps the file";
 
-    c.prompts.answerYes = true;
-    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, true).result, save_result::kSaved);
-    EXPECT_NE(readFile(c.dir / "plant.KVT"), before);
+    prompts.answerYes = true;
+    EXPECT_EQ(SaveProjectAs(context, prompts, true).result, save_result::kSaved);
+    EXPECT_NE(readFile(dir / "plant.KVT"), before);
 
-    c.prompts.questions.clear();
-    c.prompts.choose(c.dir / "plant.KVT");
-    EXPECT_EQ(SaveProjectAs(c.context, c.prompts, false).result, save_result::kSaved);
-    EXPECT_TRUE(c.prompts.questions.empty()) << "the file dialog already asked about this name";
+    prompts.questions.clear();
+    prompts.choose(dir / "plant.KVT");
+    EXPECT_EQ(SaveProjectAs(context, prompts, false).result, save_result::kSaved);
+    EXPECT_TRUE(prompts.questions.empty()) << "the file dialog already asked about this name";
 }
 
-TEST(SaveProjectAs, AFailureKeepsTheProjectWhereItWas) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("p.KVT"), nullptr);
-    c.prompts.choose(c.dir / "missing-folder" / "q");
-    const SaveOutcome outcome = SaveProjectAs(c.context, c.prompts, true);
+TEST_F(ProjectCommandsTest, SaveProjectAsAFailureKeepsTheProjectWhereItWas) {
+    setProjectPath(records->projectInfo, path("p.KVT"), nullptr);
+    prompts.choose(dir / "missing-folder" / "q");
+    const SaveOutcome outcome = SaveProjectAs(context, prompts, true);
     EXPECT_EQ(outcome.result, save_result::kWriteFailed);
     EXPECT_TRUE(outcome.modified);
-    EXPECT_EQ(c.fullPath(), c.path("p.KVT"));
-    EXPECT_EQ(c.fileName(), "p.KVT");
-    EXPECT_EQ(c.prompts.warnings.size(), 1u);
+    EXPECT_EQ(fullPath(), path("p.KVT"));
+    EXPECT_EQ(fileName(), "p.KVT");
+    EXPECT_EQ(prompts.warnings.size(), 1u);
 }
 
-TEST(OpenProject, LoadsTheChosenFileAndAllowsWriting) {
-    Commands c;
-    c.records->params.currentSet.SETPOINT_SPAN = 77;
-    setProjectPath(c.records->projectInfo, c.path("saved.KVT"), nullptr);
-    ASSERT_EQ(SaveProject(c.context, c.prompts, true).result, save_result::kSaved);
-    ResetProjectData(*c.records);
-    c.records->parameterWriteAllowed = 0;
+TEST_F(ProjectCommandsTest, OpenProjectLoadsTheChosenFileAndAllowsWriting) {
+    records->params.currentSet.SETPOINT_SPAN = 77;
+    setProjectPath(records->projectInfo, path("saved.KVT"), nullptr);
+    ASSERT_EQ(SaveProject(context, prompts, true).result, save_result::kSaved);
+    ResetProjectData(*records);
+    records->parameterWriteAllowed = 0;
 
     int loads = 0;
-    c.prompts.choose(c.dir / "saved.KVT");
-    const OpenOutcome outcome = OpenProject(c.context, c.prompts, false, [&] {
+    prompts.choose(dir / "saved.KVT");
+    const OpenOutcome outcome = OpenProject(context, prompts, false, [&] {
         ++loads;
-        EXPECT_EQ(c.records->params.currentSet.SETPOINT_SPAN, 0) << "called before loading";
+        EXPECT_EQ(records->params.currentSet.SETPOINT_SPAN, 0) << "called before loading";
     });
     EXPECT_TRUE(outcome.opened);
     EXPECT_FALSE(outcome.modified);
     EXPECT_EQ(loads, 1);
-    EXPECT_EQ(c.records->params.currentSet.SETPOINT_SPAN, 77);
-    EXPECT_EQ(c.records->parameterWriteAllowed, 1);
-    EXPECT_TRUE(c.prompts.questions.empty());
-    ASSERT_EQ(c.prompts.dialogs.size(), 1u);
-    EXPECT_FALSE(c.prompts.dialogs[0].save);
-    EXPECT_EQ(c.prompts.dialogs[0].initialPath, "");
-    EXPECT_TRUE(c.prompts.warnings.empty());
+    EXPECT_EQ(records->params.currentSet.SETPOINT_SPAN, 77);
+    EXPECT_EQ(records->parameterWriteAllowed, 1);
+    EXPECT_TRUE(prompts.questions.empty());
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    EXPECT_FALSE(prompts.dialogs[0].save);
+    EXPECT_EQ(prompts.dialogs[0].initialPath, "");
+    EXPECT_TRUE(prompts.warnings.empty());
 }
 
-TEST(OpenProject, AFileThatIsNoWholeProjectOpensButDoesNotAllowWriting) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("saved.KVT"), nullptr);
-    ASSERT_EQ(SaveProject(c.context, c.prompts, false).result, save_result::kSaved);
-    const std::string whole = readFile(c.dir / "saved.KVT");
+TEST_F(ProjectCommandsTest, OpenProjectOfAFileThatIsNoWholeProjectDoesNotAllowWriting) {
+    setProjectPath(records->projectInfo, path("saved.KVT"), nullptr);
+    ASSERT_EQ(SaveProject(context, prompts, false).result, save_result::kSaved);
+    const std::string whole = readFile(dir / "saved.KVT");
     ASSERT_EQ(whole.size(), kProjectFileSize);
     for (const std::string& bytes : {std::string(), std::string(1000, '\x11'),
                                      whole.substr(0, kProjectFileSize - 1), whole + "x"}) {
-        test::writeFile(c.dir / "odd.KVT", bytes);
+        test::writeFile(dir / "odd.KVT", bytes);
         // Writing was allowed for the project open before.
-        c.records->parameterWriteAllowed = 1;
-        c.prompts.choose(c.dir / "odd.KVT");
-        const OpenOutcome outcome = OpenProject(c.context, c.prompts, false, {});
+        records->parameterWriteAllowed = 1;
+        prompts.choose(dir / "odd.KVT");
+        const OpenOutcome outcome = OpenProject(context, prompts, false, {});
         EXPECT_TRUE(outcome.opened) << bytes.size();
-        EXPECT_EQ(c.fullPath(), c.path("odd.KVT"));
-        EXPECT_EQ(c.records->parameterWriteAllowed, 0) << bytes.size();
-        EXPECT_TRUE(c.prompts.warnings.empty()) << "opens without complaint";
+        EXPECT_EQ(records->parameterWriteAllowed, 0) << bytes.size();
+        EXPECT_TRUE(prompts.warnings.empty()) << "opens without complaint";
     }
-    c.prompts.choose(c.dir / "saved.KVT");
-    EXPECT_TRUE(OpenProject(c.context, c.prompts, false, {}).opened);
-    EXPECT_EQ(c.records->parameterWriteAllowed, 1);
+    prompts.choose(dir / "saved.KVT");
+    EXPECT_TRUE(OpenProject(context, prompts, false, {}).opened);
+    EXPECT_EQ(records->parameterWriteAllowed, 1);
 }
 
-TEST(OpenProject, AModifiedProjectIsSavedFirstWhenTheUserSaysYes) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("current.KVT"), nullptr);
-    c.prompts.answerYes = true;
-    c.prompts.nextChoice.choice = ProjectPrompts::Choice::Cancelled;
-    const OpenOutcome outcome = OpenProject(c.context, c.prompts, true, {});
-    ASSERT_EQ(c.prompts.questions.size(), 1u);
-    EXPECT_EQ(c.prompts.questions[0].text, "Do you want to save the modified project ? ");
-    EXPECT_EQ(c.prompts.questions[0].caption, "Open Project");
-    EXPECT_TRUE(std::filesystem::exists(c.dir / "current.KVT"));
+TEST_F(ProjectCommandsTest, OpenProjectAModifiedProjectIsSavedFirstWhenTheUserSaysYes) {
+    setProjectPath(records->projectInfo, path("current.KVT"), nullptr);
+    prompts.answerYes = true;
+    prompts.nextChoice.choice = ProjectPrompts::Choice::Cancelled;
+    const OpenOutcome outcome = OpenProject(context, prompts, true, {});
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0].text, "Do you want to save the modified project ? ");
+    EXPECT_EQ(prompts.questions[0].caption, "Open Project");
+    EXPECT_TRUE(std::filesystem::exists(dir / "current.KVT"));
     EXPECT_FALSE(outcome.opened);
     EXPECT_FALSE(outcome.modified) << "the save cleared it";
-    EXPECT_EQ(c.prompts.dialogs.size(), 1u) << "the file dialog came after the save";
+    EXPECT_EQ(prompts.dialogs.size(), 1u) << "the file dialog came after the save";
 }
 
-TEST(OpenProject, NoKeepsTheChangesUnsavedAndOpens) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("current.KVT"), nullptr);
-    test::writeFile(c.dir / "other.KVT", std::string(100, '\0'));
-    c.prompts.answerYes = false;
-    c.prompts.choose(c.dir / "other.KVT");
-    const OpenOutcome outcome = OpenProject(c.context, c.prompts, true, {});
+TEST_F(ProjectCommandsTest, OpenProjectNoKeepsTheChangesUnsavedAndOpens) {
+    setProjectPath(records->projectInfo, path("current.KVT"), nullptr);
+    test::writeFile(dir / "other.KVT", std::string(100, '\0'));
+    prompts.answerYes = false;
+    prompts.choose(dir / "other.KVT");
+    const OpenOutcome outcome = OpenProject(context, prompts, true, {});
     EXPECT_TRUE(outcome.opened);
     EXPECT_FALSE(outcome.modified);
-    EXPECT_FALSE(std::filesystem::exists(c.dir / "current.KVT"));
-    EXPECT_EQ(c.fullPath(), c.path("other.KVT"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "current.KVT"));
+    EXPECT_EQ(fullPath(), path("other.KVT"));
 }
 
-TEST(OpenProject, AFailedSaveEndsTheCommand) {
-    Commands c;
-    c.records->projectInfo.fullPath[0] = '\0';
-    c.prompts.answerYes = true;
-    c.prompts.choose(c.dir / "other.KVT");
-    const OpenOutcome outcome = OpenProject(c.context, c.prompts, true, {});
+TEST_F(ProjectCommandsTest, OpenProjectAFailedSaveEndsTheCommand) {
+    records->projectInfo.fullPath[0] = '\0';
+    prompts.answerYes = true;
+    prompts.choose(dir / "other.KVT");
+    const OpenOutcome outcome = OpenProject(context, prompts, true, {});
     EXPECT_FALSE(outcome.opened);
     EXPECT_TRUE(outcome.modified);
-    EXPECT_TRUE(c.prompts.dialogs.empty());
-    ASSERT_EQ(c.prompts.warnings.size(), 1u);
-    EXPECT_EQ(c.prompts.warnings[0].text, "No Project is open");
+    EXPECT_TRUE(prompts.dialogs.empty());
+    ASSERT_EQ(prompts.warnings.size(), 1u);
+    EXPECT_EQ(prompts.warnings[0].text, "No Project is open");
 }
 
-TEST(OpenProject, AnUnreadableFileIsReportedAndTheProjectStays) {
-    Commands c;
-    setProjectPath(c.records->projectInfo, c.path("current.KVT"), nullptr);
-    c.records->params.currentSet.SETPOINT_SPAN = 42;
+TEST_F(ProjectCommandsTest, OpenProjectAnUnreadableFileIsReportedAndTheProjectStays) {
+    setProjectPath(records->projectInfo, path("current.KVT"), nullptr);
+    records->params.currentSet.SETPOINT_SPAN = 42;
     bool loaded = false;
-    c.prompts.choose(c.dir / "none.KVT");
-    const OpenOutcome outcome = OpenProject(c.context, c.prompts, true, [&] { loaded = true; });
+    prompts.choose(dir / "none.KVT");
+    const OpenOutcome outcome = OpenProject(context, prompts, true, [&] { loaded = true; });
     EXPECT_FALSE(outcome.opened);
     EXPECT_FALSE(outcome.modified) << "saved before the dialog";
     EXPECT_FALSE(loaded);
-    EXPECT_EQ(c.records->params.currentSet.SETPOINT_SPAN, 42);
-    ASSERT_FALSE(c.prompts.warnings.empty());
-    EXPECT_EQ(c.prompts.warnings.back().text, "Could not open File\n" + c.path("none.KVT"));
-    EXPECT_EQ(c.prompts.warnings.back().caption, "Open Project");
+    EXPECT_EQ(records->params.currentSet.SETPOINT_SPAN, 42);
+    ASSERT_FALSE(prompts.warnings.empty());
+    EXPECT_EQ(prompts.warnings.back().text, "Could not open File\n" + path("none.KVT"));
+    EXPECT_EQ(prompts.warnings.back().caption, "Open Project");
 
-    std::filesystem::create_directory(c.dir / "folder.KVT");
-    c.prompts.choose(c.dir / "folder.KVT");
-    EXPECT_FALSE(OpenProject(c.context, c.prompts, false, {}).opened);
-    EXPECT_EQ(c.prompts.warnings.back().text, "Could not open File\n" + c.path("folder.KVT"));
+    std::filesystem::create_directory(dir / "folder.KVT");
+    prompts.choose(dir / "folder.KVT");
+    EXPECT_FALSE(OpenProject(context, prompts, false, {}).opened);
+    EXPECT_EQ(prompts.warnings.back().text, "Could not open File\n" + path("folder.KVT"));
 }
 
-TEST(OpenProject, APathTooLongIsRefusedBeforeAnythingChanges) {
-    Commands c;
-    c.records->params.currentSet.SETPOINT_SPAN = 42;
-    c.prompts.choose(c.dir / (std::string(300, 'l') + ".KVT"));
-    const OpenOutcome outcome = OpenProject(c.context, c.prompts, false, {});
+TEST_F(ProjectCommandsTest, OpenProjectAPathTooLongIsRefusedBeforeAnythingChanges) {
+    records->params.currentSet.SETPOINT_SPAN = 42;
+    prompts.choose(dir / (std::string(300, 'l') + ".KVT"));
+    const OpenOutcome outcome = OpenProject(context, prompts, false, {});
     EXPECT_FALSE(outcome.opened);
-    EXPECT_EQ(c.records->params.currentSet.SETPOINT_SPAN, 42);
-    ASSERT_EQ(c.prompts.warnings.size(), 1u);
-    EXPECT_NE(c.prompts.warnings[0].text.find("at most 260"), std::string::npos);
+    EXPECT_EQ(records->params.currentSet.SETPOINT_SPAN, 42);
+    ASSERT_EQ(prompts.warnings.size(), 1u);
+    EXPECT_NE(prompts.warnings[0].text.find("at most 260"), std::string::npos);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,25 +30,24 @@ TEST(ScopeTimeTicks, EightSecondsAtFourMillisecondsGiveThreeDivisions) {
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"0.000", "2.667", "5.333", "8.000"}));
     EXPECT_EQ(xs, (std::vector<int>{430, 663, 896, 1130}));
-}
-
-TEST(ScopeTimeTicks, TriggerModeCountsBackFromTheNewestSample) {
-    const int n = timeDivisions(0.0f, 8.0f, 0.004f);
-    std::vector<std::string> labels;
+    // Trigger Mode counts back from the newest sample.
+    labels.clear();
     for (int i = 0; i <= n; ++i) {
         labels.push_back(timeLabelText(timeTickValue(i, n, 0.0f, 8.0f, true)));
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"8.000", "5.333", "2.667", "0.000"}));
 }
 
+// Three samples give one tick each, and so do ten; 11 / 5 rounds to 2, 5000 / 625 is 8 and 40 / 5
+// too. An empty window still has one division, and no period divides by zero.
 TEST(ScopeTimeTicks, DivisionCountsForShortAndLongWindows) {
-    EXPECT_EQ(timeDivisions(0.8f, 0.812f, 0.004f), 3);  // three samples: one tick each
-    EXPECT_EQ(timeDivisions(0.0f, 0.04f, 0.004f), 10);  // ten samples still one each
-    EXPECT_EQ(timeDivisions(0.0f, 0.044f, 0.004f), 2);  // 11 / 5 rounds to 2
-    EXPECT_EQ(timeDivisions(0.0f, 20.0f, 0.004f), 8);   // 5000 / 625
-    EXPECT_EQ(timeDivisions(0.0f, 8.0f, 0.2f), 8);      // 40 / 5
-    EXPECT_EQ(timeDivisions(2.0f, 2.0f, 0.004f), 1);    // an empty window still has one
-    EXPECT_EQ(timeDivisions(0.0f, 8.0f, 0.0f), 1);      // no period: no division by zero
+    const std::tuple<float, float, float, int> cases[] = {
+        {0.8f, 0.812f, 0.004f, 3}, {0.0f, 0.04f, 0.004f, 10}, {0.0f, 0.044f, 0.004f, 2},
+        {0.0f, 20.0f, 0.004f, 8},  {0.0f, 8.0f, 0.2f, 8},     {2.0f, 2.0f, 0.004f, 1},
+        {0.0f, 8.0f, 0.0f, 1}};
+    for (const auto& [start, end, period, divisions] : cases) {
+        EXPECT_EQ(timeDivisions(start, end, period), divisions) << start << ".." << end;
+    }
 }
 
 TEST(ScopeValueTicks, DefaultRangeHasElevenDivisionsOfTenPercent) {
@@ -69,19 +70,16 @@ TEST(ScopeValueTicks, DefaultRangeHasElevenDivisionsOfTenPercent) {
     EXPECT_EQ(valueTickY(11, t), 595);
 }
 
+// Narrow ranges tick every percent, or over half the range when a tenth would be 2 (25 / 10); an
+// empty range still has one division.
 TEST(ScopeValueTicks, NarrowRangesUseOnePercentOrHalfTheRange) {
-    const ValueTicks six = valueTicks(20, 26);
-    EXPECT_EQ(six.divisions, 6);
-    EXPECT_EQ(six.step, 1);
-    const ValueTicks quarter = valueTicks(0, 25);  // 25 / 10 = 2: halved range instead
-    EXPECT_EQ(quarter.divisions, 12);
-    EXPECT_EQ(quarter.step, 2);
-    const ValueTicks thirty = valueTicks(0, 30);
-    EXPECT_EQ(thirty.divisions, 3);
-    EXPECT_EQ(thirty.step, 10);
-    const ValueTicks empty = valueTicks(5, 5);  // never a division by zero
-    EXPECT_EQ(empty.divisions, 1);
-    EXPECT_EQ(valueTickY(1, empty), 600);
+    const std::array<int, 4> cases[] = {{20, 26, 6, 1}, {0, 25, 12, 2}, {0, 30, 3, 10}};
+    for (const auto& [min, max, divisions, step] : cases) {
+        EXPECT_EQ(valueTicks(min, max).divisions, divisions) << min << ".." << max;
+        EXPECT_EQ(valueTicks(min, max).step, step) << min << ".." << max;
+    }
+    EXPECT_EQ(valueTicks(5, 5).divisions, 1);
+    EXPECT_EQ(valueTickY(1, valueTicks(5, 5)), 600);
 }
 
 TEST(ScopePageMapping, ScalesSmallClientsDownAndShowsLargeOnesOneToOne) {
@@ -125,7 +123,7 @@ TEST(ScopeLabels, LabelHeightFollowsTheScreenWidth) {
     EXPECT_FALSE(largeLabelFont(800));
 }
 
-TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlot) {
+TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlotUnlessRecording) {
     const TracePlan plan = tracePlan(0.0f, 8.0f, 8.0f, 8, 0.004f, false, false);
     EXPECT_EQ(plan.startIndex, 0);
     EXPECT_EQ(plan.step, 1);
@@ -134,72 +132,61 @@ TEST(ScopeTraces, FullWindowDrawsEverySampleAcrossThePlot) {
     EXPECT_EQ(traceX(0, plan.pixelsPerSample), 430);
     EXPECT_EQ(traceX(1000, plan.pixelsPerSample), 780);
     EXPECT_EQ(traceX(2000, plan.pixelsPerSample), 1130);
-}
-
-TEST(ScopeTraces, RecordingThinsToAboutFiveHundredPoints) {
+    // While recording the trace thins to about five hundred points.
     EXPECT_EQ(tracePlan(0.0f, 8.0f, 8.0f, 8, 0.004f, false, true).step, 4);
     EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, true).step, 10);
     EXPECT_EQ(tracePlan(0.0f, 8.0f, 8.0f, 8, 0.2f, false, true).step, 1);
     EXPECT_EQ(traceStep(100000, true), 10);
 }
 
-TEST(ScopeTraces, TriggerModeStartsFromTheEndOfTheRecording) {
+TEST(ScopeTraces, StartIndexCountsFromTheEndInTriggerModeAndStaysInsideTheArrays) {
     // Window 2..4 s before the newest sample of an 8 s recording: samples from 4 s on.
     EXPECT_EQ(traceStartIndex(2.0f, 4.0f, 8, 0.004f, true), 1000);
     EXPECT_EQ(traceStartIndex(2.0f, 4.0f, 8, 0.004f, false), 500);
-}
-
-TEST(ScopeTraces, StartIndexStaysInsideTheArrays) {
     // acqTime shortened to 4 s while the window still reaches 20 s: would be -4000.
     EXPECT_EQ(traceStartIndex(0.0f, 20.0f, 4, 0.004f, true), 0);
     EXPECT_EQ(traceStartIndex(30.0f, 31.0f, 20, 0.004f, false), 5099);
     const TracePlan plan = tracePlan(19.0f, 20.0f, 20.0f, 20, 0.004f, false, false);
     EXPECT_EQ(plan.sampleIndex(0), 4750);
     EXPECT_EQ(plan.sampleIndex(400), 5099);  // never beyond the last entry
-}
-
-TEST(ScopeTraces, WindowsOfMoreThanTheArraysDrawNothing) {
+    // Windows of more than the arrays draw nothing.
     EXPECT_EQ(tracePlan(0.0f, 30.0f, 30.0f, 30, 0.004f, false, false).pointCount, 0);
     EXPECT_EQ(tracePlan(0.0f, 20.0f, 20.0f, 20, 0.004f, false, false).pointCount, 5001);
 }
 
-TEST(ScopeTraces, AnalogValuesMapOntoTheirRanges) {
-    EXPECT_EQ(analogTraceY(0, -11.0f, -11, 100), 600);
-    EXPECT_EQ(analogTraceY(0, 100.0f, -11, 100), 101);  // -499.5 truncates toward zero
-    EXPECT_EQ(analogTraceY(1, 50.0f, -11, 100), 326);
-    // Channels 3 and 4: doubled range -122 .. 100.
-    EXPECT_EQ(analogTraceY(2, -122.0f, -11, 100), 600);
-    EXPECT_EQ(analogTraceY(3, 100.0f, -11, 100), 101);
-    EXPECT_EQ(analogTraceY(2, -11.0f, -11, 100), 351);  // -249.5 truncates to -249
-    // Zoomed 44..100.
-    EXPECT_EQ(analogTraceY(0, 72.0f, 44, 100), 351);
-}
-
-TEST(ScopeTraces, DamagedValuesStayOnABoundedLine) {
-    EXPECT_EQ(analogTraceY(0, 1e30f, -11, 100), 600 - 100000);
-    EXPECT_EQ(analogTraceY(0, -1e30f, -11, 100), 600 + 100000);
+// Channels 3 and 4 have the doubled range -122 .. 100; halves truncate toward zero (-499.5 to
+// -499, -249.5 to -249). Damaged values stay on a bounded line, and any binary value but 0 is
+// high, never off its strip.
+TEST(ScopeTraces, ValuesMapOntoTheirRangesAndStayOnTheStrip) {
+    const std::tuple<int, float, int, int, int> analog[] = {
+        {0, -11.0f, -11, 100, 600},         {0, 100.0f, -11, 100, 101},
+        {1, 50.0f, -11, 100, 326},          {2, -122.0f, -11, 100, 600},
+        {3, 100.0f, -11, 100, 101},         {2, -11.0f, -11, 100, 351},
+        {0, 72.0f, 44, 100, 351},           {0, 1e30f, -11, 100, 600 - 100000},
+        {0, -1e30f, -11, 100, 600 + 100000}};
+    for (const auto& [channel, value, min, max, y] : analog) {
+        EXPECT_EQ(analogTraceY(channel, value, min, max), y) << channel << ": " << value;
+    }
     const int nan = analogTraceY(0, std::numeric_limits<float>::quiet_NaN(), -11, 100);
     EXPECT_GE(nan, 600 - 100000);
     EXPECT_LE(nan, 600 + 100000);
-}
-
-TEST(ScopeTraces, BinaryLevels) {
-    EXPECT_EQ(binaryTraceY(0, 0), 680);
-    EXPECT_EQ(binaryTraceY(0, 1), 650);
-    EXPECT_EQ(binaryTraceY(3, 0), 860);
-    EXPECT_EQ(binaryTraceY(1, 7), 710);  // anything but 0 is high, never off the strip
+    const std::array<int, 3> binary[] = {{0, 0, 680}, {0, 1, 650}, {3, 0, 860}, {1, 7, 710}};
+    for (const auto& [channel, value, y] : binary) {
+        EXPECT_EQ(binaryTraceY(channel, value), y) << channel << ": " << value;
+    }
 }
 
 TEST(ScopeProgress, BarFollowsTheSampleCount) {
-    EXPECT_EQ(progressX(1000, 0.004f, 8), 350);
-    EXPECT_EQ(progressX(2000, 0.004f, 8), 700);
-    EXPECT_EQ(progressX(5000, 0.004f, 8), 700);
-    EXPECT_EQ(progressX(-5, 0.004f, 8), 0);
-    EXPECT_EQ(progressX(1000, 0.004f, 0), 0);
+    const std::tuple<int, float, int, int> cases[] = {{1000, 0.004f, 8, 350},
+                                                      {2000, 0.004f, 8, 700},
+                                                      {5000, 0.004f, 8, 700},
+                                                      {-5, 0.004f, 8, 0},
+                                                      {1000, 0.004f, 0, 0}};
+    for (const auto& [samples, period, acqTime, x] : cases) {
+        EXPECT_EQ(progressX(samples, period, acqTime), x) << samples;
+    }
     EXPECT_EQ(progressBarRect(350), (LogicalRect{775, 100, 790, 860}));
-}
-
-TEST(ScopeProgress, DamageCoversTheStripBehindTheBar) {
+    // The damage covers the strip behind the bar.
     const ProgressDamage forward = progressDamage(100, 350);
     EXPECT_EQ(forward.strip, (LogicalRect{523, 95, 792, 935}));
     EXPECT_FALSE(forward.wrapped);
@@ -210,12 +197,6 @@ TEST(ScopeProgress, DamageCoversTheStripBehindTheBar) {
     EXPECT_TRUE(back.wrapped);
     EXPECT_EQ(back.wrapArea, (LogicalRect{1120, 100, 1150, 935}));
 }
-
-}  // namespace
-}  // namespace kvt
-
-namespace kvt {
-namespace {
 
 using Points = std::vector<TracePoint>;
 
@@ -241,15 +222,13 @@ std::set<std::pair<int, int>> pixels(const Points& points) {
     return out;
 }
 
-TEST(ScopePolyline, ColumnsKeepFirstLowestHighestAndLast) {
+TEST(ScopePolyline, ColumnsKeepFirstLowestHighestAndLastRowsTheirEnds) {
     EXPECT_TRUE(reduced({}).empty());
     EXPECT_EQ(reduced({{0, 5}, {0, 4}, {0, 3}, {0, 6}, {0, 9}, {0, 8}, {0, 7}, {1, 7}}),
               (Points{{0, 5}, {0, 3}, {0, 9}, {0, 7}, {1, 7}}));
     EXPECT_EQ(reduced({{0, 5}, {0, 9}, {0, 1}, {1, 1}}), (Points{{0, 5}, {0, 9}, {0, 1}, {1, 1}}));
     EXPECT_EQ(reduced({{3, 3}, {3, 3}, {3, 3}}), (Points{{3, 3}}));
-}
-
-TEST(ScopePolyline, RowsKeepTheirEnds) {
+    // Rows keep their ends.
     EXPECT_EQ(reduced({{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 6}}), (Points{{0, 5}, {3, 5}, {4, 6}}));
     // A binary step: low, up at 2, high.
     EXPECT_EQ(reduced({{0, 680}, {1, 680}, {2, 680}, {2, 650}, {3, 650}, {4, 650}}),

@@ -23,24 +23,17 @@ class SimulatedDeviceTest : public ::testing::Test {
     Bytes reply(const Bytes& req, int expected = 3) { return device.replyFor(req, expected); }
 };
 
-TEST_F(SimulatedDeviceTest, AnswersTheTableByCommandCode) {
+TEST_F(SimulatedDeviceTest, AnswersByCommandCodeAndRefusesABadChecksum) {
     EXPECT_EQ(reply(request(0x02)), (Bytes{0x02, 0x40, 0x40})) << "KPR reads 6.4";
     EXPECT_EQ(reply(request(0x01, 0x17), 1), (Bytes{ACK}));
     EXPECT_EQ(reply({STX, 0x01, 0x05, 0x00}, 1), (Bytes{NAK})) << "bad BCC";
     EXPECT_EQ(reply(request(0x23)), (Bytes{0x02, 0x17, 0x17})) << "firmware 23";
     EXPECT_EQ(reply({STX, 0x23, 0x00, 0x24}), (Bytes{0x02, 0x15, 0x00}));
-    EXPECT_EQ(reply(request(0x1c)), (Bytes{0x02, 0x1b, 0x1b}));
-    EXPECT_EQ(reply(request(0x5f)), (Bytes{0x02, 0x83, 0x83}));
-    EXPECT_EQ(reply(request(0x58)), (Bytes{0x02, 0x10, 0x10}));
-    EXPECT_EQ(reply(request(0x5e)), (Bytes{0x02, 0x03, 0x03}));
-    EXPECT_EQ(reply(request(0x6c)), (Bytes{0x02, 0x00, 0x00}));
     EXPECT_EQ(reply({STX, 0x6e, 0x55, 0x00}), (Bytes{0x02, 0xff, 0xff})) << "validity not tested";
-    EXPECT_EQ(reply({STX, 0x94, 0x01, 0x00}), (Bytes{0x02, 0x40, 0x40}));
     EXPECT_EQ(reply(request(0x70), 12), (Bytes{0x02, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x2d}));
     EXPECT_EQ(reply({STX, 0x70, 0x00, 0x00}, 12), (Bytes{0x02, 0x15, 0x15}));
     EXPECT_EQ(reply(request(0x75), 12), (Bytes{0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0x37}));
     EXPECT_EQ(reply(request(0x00)), (Bytes{0x00, 0x01, 0x02, 0x00}));
-    EXPECT_EQ(reply(request(0xa0)), (Bytes{0x00, 0x01, 0x02, 0x00}));
 }
 
 TEST_F(SimulatedDeviceTest, TheLongMatrixRowWriteChecksItsOwnBcc) {

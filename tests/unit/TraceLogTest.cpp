@@ -6,12 +6,13 @@
 #include <thread>
 #include <vector>
 
+#include "FileTestSupport.h"
 #include "link/TraceLog.h"
 
 namespace kvt {
 namespace {
 
-namespace fs = std::filesystem;
+using test::readFile;
 
 std::tm fixedTime() {
     std::tm t{};
@@ -24,31 +25,15 @@ std::tm fixedTime() {
     return t;
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class TraceLogTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kvt-trace-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
+    test::TempDir dir;
     TraceLog log{fixedTime};
 };
 
 TEST_F(TraceLogTest, WritesTheHeaderAndTheTestModeWord) {
     log.setLogFlag(true);
-    log.open(dir, "KVT Service", 0x1);
+    log.open(dir.path(), "KVT Service", 0x1);
     log.close();
     EXPECT_EQ(readFile(dir / "debug.txt"),
               "KVT Service  'Release 0.05' DEBUG-File 12/06/26 14:05:09 \r\n"
@@ -57,7 +42,7 @@ TEST_F(TraceLogTest, WritesTheHeaderAndTheTestModeWord) {
 
 TEST_F(TraceLogTest, LinesHaveTheirHeadBodyAndTail) {
     log.setLogFlag(true);
-    log.open(dir, "T", 0);
+    log.open(dir.path(), "T", 0);
     const std::uint8_t request[] = {0x02, 0x02, 0x00, 0x02};
     log.bytes(request, 1, "/src/link/LinkThreads.cpp", 42);
     log.text("ClearRcvQueue", 5, "FrameExtractor.cpp", 7);
@@ -79,16 +64,14 @@ TEST_F(TraceLogTest, LinesHaveTheirHeadBodyAndTail) {
     EXPECT_EQ(readFile(dir / "debug.txt"), expected);
 }
 
-TEST_F(TraceLogTest, WithoutTheLogFlagNothingIsCreated) {
-    log.open(dir, "T", 0);
+TEST_F(TraceLogTest, WithoutTheLogFlagOrAFileTracingStaysOff) {
+    log.open(dir.path(), "T", 0);
     log.text("x", 5, "x.cpp", 1);
     EXPECT_FALSE(log.enabled());
     log.close();
     // open() is only called with the flag; the writer itself stays silent without it.
     EXPECT_EQ(readFile(dir / "debug.txt").find("'x'"), std::string::npos);
-}
 
-TEST_F(TraceLogTest, AnUncreatableFileLeavesTracingOff) {
     log.setLogFlag(true);
     log.open(dir / "no" / "such" / "folder", "T", 0);
     EXPECT_FALSE(log.enabled());
@@ -97,7 +80,7 @@ TEST_F(TraceLogTest, AnUncreatableFileLeavesTracingOff) {
 
 TEST_F(TraceLogTest, HoldsTheLargestFrameAndCutsOverlongTexts) {
     log.setLogFlag(true);
-    log.open(dir, "T", 0);
+    log.open(dir.path(), "T", 0);
     std::vector<std::uint8_t> frame(20000, 0xAB);
     log.bytes(frame, 1, "x.cpp", 1);
     log.text(std::string(140000, 'e'), 4, "x.cpp", 2);
@@ -122,7 +105,7 @@ TEST_F(TraceLogTest, HoldsTheLargestFrameAndCutsOverlongTexts) {
 
 TEST_F(TraceLogTest, LinesFromFourThreadsNeverInterleave) {
     log.setLogFlag(true);
-    log.open(dir, "T", 0);
+    log.open(dir.path(), "T", 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([this, t] {

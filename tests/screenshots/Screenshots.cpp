@@ -1,0 +1,205 @@
+// Draws the pictures of the documentation: the main window after a recording, the scope view
+// with a recording and zoomed with its grid, and the four dialogs. A picture checks nothing, so
+// this is no test; scripts/screenshots runs it offscreen with docs/ as the folder.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "StepRecording.h"
+#include "app/DebugDialog.h"
+#include "app/MainFrame.h"
+#include "app/ProjectInfoDialog.h"
+#include "app/SerialPortDialog.h"
+#include "data/ProjectFile.h"
+#include "scope/view/ChildView.h"
+#include "scope/view/ScopeSetupDialog.h"
+#include "support/Pty.h"
+#include "support/RecordingTrace.h"
+
+namespace kvt::test {
+namespace {
+
+// A dialog as it first comes up, before a caret blinks in its focused edit.
+QImage grabShown(QWidget& widget) {
+    widget.show();
+    return widget.grab().toImage();
+}
+
+// The main window in test mode, after a 4 s step recording from the simulated device, in a
+// working folder of its own.
+QImage mainWindow() {
+    QTemporaryDir folder;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path().toStdString());
+    StringTable strings;
+    ScriptedBoxes boxes;
+    FramePrompts prompts;
+    Pty pty;
+    CMainFrame::Environment env{strings, boxes};
+    env.workingDirectory = folder.path().toStdString();
+    env.prompts = &prompts;
+    env.timing = LinkTiming{500, 400, 20, 4};
+    env.deviceOverride = pty.slavePath();
+    env.switches.testMode = 1;
+    env.buildStamp = "20261206 120000";
+    QImage shot;
+    {
+        CMainFrame frame(std::move(env));
+        if (frame.create()) {
+            frame.resize(1280, 1000);
+            frame.show();
+            frame.records().scope.mode = ScopeSettings::StepMode;
+            frame.records().scope.acqTime = 4;
+            frame.startAcquisition();
+            if (QTest::qWaitFor([&] { return frame.commandWord() == 0; }, 20000)) {
+                frame.toggleGrid();
+                frame.updateStatusBars();
+                QTest::qWait(50);
+                shot = frame.grab().toImage();
+            }
+        }
+    }
+    std::filesystem::current_path(previous);
+    return shot;
+}
+
+// The scope view after the engine's display updates and the end of a Step Mode recording;
+// zoomed around the step (0.8 .. 3.2 s, 0 .. 100 %) with the grid on when asked.
+QImage scopeView(bool zoomedWithGrid) {
+    ScopeSettings settings{};
+    resetScopeSettings(settings);
+    auto samples = std::make_unique<AcquisitionBuffers>();
+    fillStepResponse(settings, *samples, 2000);
+    AcquisitionFlags flags;
+    ScopeStrings strings;
+    RecordingTrace trace;
+    CChildView view(settings, *samples, flags, strings, trace, [] { return 0u; });
+    view.resize(1280, 960);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view)) {
+        return {};
+    }
+    view.startAcquisitionView(ScopeSettings::StepMode);
+    flags.acquisitionActive = 1;
+    for (int n = 122; n < 2000; n += 122) {
+        flags.displayUpdatePending = 1;
+        view.onDisplayUpdate(n);
+    }
+    flags.displayUpdatePending = 1;
+    view.onDisplayUpdate(2000);
+    flags.acquisitionActive = 0;
+    view.onAcquisitionEnded();
+    if (zoomedWithGrid) {
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(500, 100));
+        QTest::mouseMove(&view, QPoint(600, 300));
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(710, 550));
+        view.setGrid(true);
+    }
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage projectInfoDialog() {
+    ProjectInfo info;
+    std::memset(&info, 0, sizeof info);
+    setFieldText(info.projectName, "Pump station 4");
+    setFieldText(info.fileName, "PUMP4.KVT");
+    setFieldText(info.fullPath, "/srv/projects/PUMP4.KVT");
+    info.projectVersion = 12;
+    setFieldText(info.name, "Waterworks");
+    setFieldText(info.address, "Riverside 1");
+    setFieldText(info.city, "Lakeside");
+    setFieldText(info.phoneFax, "+00 123 456");
+    setFieldText(info.email, "service@example.org");
+    StringTable strings;
+    ScriptedBoxes boxes;
+    ProjectInfoDialog dialog(nullptr, strings, boxes, info, true);
+    return grabShown(dialog);
+}
+
+QImage serialPortDialog() {
+    StringTable strings;
+    ScriptedBoxes boxes;
+    PortSettings port;
+    port.portCode = 2;
+    port.baudCode = PortSettings::Baud19200;
+    DevicePaths devices{};
+    devices[1] = "/dev/ttyUSB0";
+    devices[2] = "/dev/serial/by-id/usb-Acme_Lines_USB_Serial_232-if00-port0";
+    SerialPortDialog dialog(
+        nullptr, strings, boxes, port, devices, [] { return 0u; },
+        [] { return std::vector<SerialDevice>{}; });
+    return grabShown(dialog);
+}
+
+QImage scopeSetupDialog() {
+    StringTable strings;
+    ScriptedBoxes boxes;
+    ScopeSettings settings;
+    std::memset(&settings, 0, sizeof settings);
+    resetScopeSettings(settings);
+    settings.acqTimeRead = 8;
+    settings.acqTimeReadValid = 1;
+    settings.analogSelReadValid = 1;
+    settings.triggerChannel = 1;
+    ParameterRecord current{};
+    ScopeSetupDialog dialog(nullptr, strings, boxes, settings, current, [] { return 0u; });
+    return grabShown(dialog);
+}
+
+QImage debugDialog() {
+    StringTable strings;
+    DebugDialog::StatusWords words{};
+    words[0] = 0x3;
+    words[1] = 0x800;
+    words[2] = 0x1;
+    words[6] = 0x250;
+    DebugDialog dialog(nullptr, strings, words);
+    return grabShown(dialog);
+}
+
+struct Picture {
+    const char* file;
+    std::function<QImage()> draw;
+};
+
+}  // namespace
+}  // namespace kvt::test
+
+int main(int argc, char** argv) {
+    using namespace kvt::test;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const QString folder =
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
+    QDir().mkpath(folder);
+    const Picture pictures[] = {
+        {"main-window.png", mainWindow},
+        {"scope-recording.png", [] { return scopeView(false); }},
+        {"scope-zoomed-grid.png", [] { return scopeView(true); }},
+        {"dialog-project-info.png", projectInfoDialog},
+        {"dialog-serial-port.png", serialPortDialog},
+        {"dialog-scope-setup.png", scopeSetupDialog},
+        {"dialog-debug.png", debugDialog},
+    };
+    int failed = 0;
+    for (const Picture& picture : pictures) {
+        const QString path = folder + QLatin1Char('/') + QLatin1String(picture.file);
+        const QImage shot = picture.draw();
+        const bool saved = !shot.isNull() && shot.save(path, "PNG", 9);
+        std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+        failed += saved ? 0 : 1;
+    }
+    return failed == 0 ? 0 : 1;
+}
