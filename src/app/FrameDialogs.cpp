@@ -6,6 +6,7 @@
 #include "app/SerialPortDialog.h"
 #include "data/SerialDevices.h"
 #include "diag/DeviceInfoDialog.h"
+#include "diag/StatusInfoDialog.h"
 #include "scope/view/ScopeSetupDialog.h"
 
 namespace kvt {
@@ -55,6 +56,9 @@ class ProgramDialogs final : public FrameDialogs {
             case DialogSlot::DeviceInfo:
                 return std::make_unique<DeviceInfoDialog>(&frame, frame.strings(), frame.boxes(),
                                                           records.deviceInfo, diagAccessOf(frame));
+            case DialogSlot::StatusInfo:
+                return std::make_unique<StatusInfoDialog>(&frame, frame.strings(), frame.boxes(),
+                                                          records.status, diagAccessOf(frame));
             default:
                 return nullptr;
         }
