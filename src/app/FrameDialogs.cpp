@@ -6,7 +6,9 @@
 #include "app/SerialPortDialog.h"
 #include "data/SerialDevices.h"
 #include "diag/DeviceInfoDialog.h"
+#include "diag/SerialSetpointDialog.h"
 #include "diag/StatusInfoDialog.h"
+#include "diag/TestFunctionDialog.h"
 #include "scope/view/ScopeSetupDialog.h"
 
 namespace kvt {
@@ -59,6 +61,14 @@ class ProgramDialogs final : public FrameDialogs {
             case DialogSlot::StatusInfo:
                 return std::make_unique<StatusInfoDialog>(&frame, frame.strings(), frame.boxes(),
                                                           records.status, diagAccessOf(frame));
+            case DialogSlot::SerialSetpoint:
+                return std::make_unique<SerialSetpointDialog>(&frame, frame.strings(),
+                                                              frame.boxes(), records.serialSetpoint,
+                                                              diagAccessOf(frame));
+            case DialogSlot::TestFunction:
+                return std::make_unique<TestFunctionDialog>(&frame, frame.strings(), frame.boxes(),
+                                                            records.testFunction,
+                                                            diagAccessOf(frame));
             default:
                 return nullptr;
         }
