@@ -43,6 +43,7 @@ constexpr LedControls kLedControls[] = {
 };
 
 constexpr int kConditionColumns = 2;
+constexpr const char* kChangesCaption = "Changes while open:";
 constexpr int kLedSide = 40;
 
 }  // namespace
@@ -90,6 +91,7 @@ StatusInfoDialog::StatusInfoDialog(QWidget* owner, Strings& strings, MessageBoxe
         leds->addWidget(disc, 1, column++, Qt::AlignHCenter);
     }
 
+    layout->addWidget(new QLabel(QString::fromLatin1(kChangesCaption), this));
     auto* list = named(new QListWidget(this), "list", kChangeList);
     list->setMinimumHeight(fontMetrics().height() * 5);
     layout->addWidget(list);
