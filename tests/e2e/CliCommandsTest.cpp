@@ -89,8 +89,10 @@ TEST_F(CliCommandsTest, InfoReadsTheDeviceInformation) {
     EXPECT_EQ(info.at({"serialNumber"}).number, 4711);
     EXPECT_EQ(info.at({"firmwareVersion"}).number, 23);
     EXPECT_EQ(info.at({"partNumber"}).text, "DEMO-DN50-PN16-24V  ");
-    EXPECT_EQ(info.at({"productionYear"}).text, "23");
-    EXPECT_EQ(info.at({"productionWeek"}).text, "47");
+    // The controller's BCD bytes 0x23 and 0x47, decoded.
+    EXPECT_EQ(info.at({"productionYear"}).number, 23);
+    EXPECT_EQ(info.at({"productionWeek"}).number, 47);
+    EXPECT_EQ(info.at({"calibrationMonth"}).number, 11);
     EXPECT_EQ(info.at({"operationMinutes"}).number, 98765);
     EXPECT_EQ(info.at({"moduleTemperature"}).number, 31);
     EXPECT_EQ(heard("DIR").size(), 1u);
