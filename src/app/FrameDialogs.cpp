@@ -5,6 +5,10 @@
 #include "app/ProjectInfoDialog.h"
 #include "app/SerialPortDialog.h"
 #include "data/SerialDevices.h"
+#include "diag/DeviceInfoDialog.h"
+#include "diag/SerialSetpointDialog.h"
+#include "diag/StatusInfoDialog.h"
+#include "diag/TestFunctionDialog.h"
 #include "scope/view/ScopeSetupDialog.h"
 
 namespace kvt {
@@ -12,6 +16,11 @@ namespace {
 
 CommandWordSource commandWordOf(CMainFrame& frame) {
     return [&frame] { return frame.commandWord(); };
+}
+
+DiagAccess diagAccessOf(CMainFrame& frame) {
+    return {commandWordOf(frame),
+            [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }};
 }
 
 // The dialogs of the program that exist so far. The commands of those still missing open nothing.
@@ -43,8 +52,26 @@ class ProgramDialogs final : public FrameDialogs {
 
     void runPrint(CMainFrame&) override {}
 
-    std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame&, DialogSlot) override {
-        return nullptr;
+    std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame& frame, DialogSlot slot) override {
+        Records& records = frame.records();
+        switch (slot) {
+            case DialogSlot::DeviceInfo:
+                return std::make_unique<DeviceInfoDialog>(&frame, frame.strings(), frame.boxes(),
+                                                          records.deviceInfo, diagAccessOf(frame));
+            case DialogSlot::StatusInfo:
+                return std::make_unique<StatusInfoDialog>(&frame, frame.strings(), frame.boxes(),
+                                                          records.status, diagAccessOf(frame));
+            case DialogSlot::SerialSetpoint:
+                return std::make_unique<SerialSetpointDialog>(&frame, frame.strings(),
+                                                              frame.boxes(), records.serialSetpoint,
+                                                              diagAccessOf(frame));
+            case DialogSlot::TestFunction:
+                return std::make_unique<TestFunctionDialog>(&frame, frame.strings(), frame.boxes(),
+                                                            records.testFunction,
+                                                            diagAccessOf(frame));
+            default:
+                return nullptr;
+        }
     }
 
   private:

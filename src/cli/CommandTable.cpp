@@ -16,6 +16,7 @@ constexpr OptionSpec kRecordOptions[] = {
     {"--level", true}, {"--slope", true},     {"--stop-after", true},
 };
 constexpr OptionSpec kExportOptions[] = {{"--csv", true}};
+constexpr OptionSpec kStatusOptions[] = {{"--watch", false}};
 
 const std::array<Command, 15> kCommands = {{
     {{"info", 0, 0, {}},
@@ -24,9 +25,11 @@ const std::array<Command, 15> kCommands = {{
      "temperatures",
      true,
      runInfo},
-    {{"status", 0, 0, {}},
-     "status",
-     "read the live status: alarms, inputs, key lock and the three LEDs",
+    {{"status", 0, 0, kStatusOptions},
+     "status [--watch]",
+     "read the live status: alarms, inputs, key lock and the three LEDs; with --watch read\n"
+     "it every 2 s and print a timed line for each change until Ctrl+C (exit 0) or a\n"
+     "communication error (exit 2)",
      true,
      runStatus},
     {{"read-params", 0, 0, kProjectOut},

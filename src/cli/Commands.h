@@ -68,6 +68,8 @@ const Command* commandOf(const CommandSpec* declaration);
 // The handlers, one file per family.
 int runInfo(CommandContext& context);
 int runStatus(CommandContext& context);
+// status --watch: reads the status every two seconds and prints each change until Ctrl+C.
+int watchStatus(CommandContext& context);
 int runReadParams(CommandContext& context);
 int runWriteParams(CommandContext& context);
 int runDiff(CommandContext& context);

@@ -84,6 +84,7 @@ class DeviceRunner {
     DeviceSession& session() { return *session_; }
     ActionEngine& engine() { return session_->engine(); }
     std::uint32_t testModeWord() const;
+    const GlobalOptions& options() const { return options_; }
 
   private:
     bool handle(const CliNotifier::Event& event, const ActionRequest& request,

@@ -14,6 +14,9 @@ int runInfo(CommandContext& c) {
 }
 
 int runStatus(CommandContext& c) {
+    if (c.invocation().has("--watch")) {
+        return watchStatus(c);
+    }
     if (!c.connect() ||
         !c.runAction({cmd::kReadStatus, notify::kStatusRead, "Read Status Update, LED"})) {
         return c.code();

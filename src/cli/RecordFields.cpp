@@ -17,8 +17,9 @@ namespace {
 constexpr int kTemperatureArrayFirst = 6;
 constexpr int kRowValues = 10;
 
+// A date part: the decoded number, shown as the controller's two digits.
 Json bcd(std::int32_t value) {
-    return Json::string(bcdText(value));
+    return Json::integer(bcdValue(value)).withText(bcdText(value));
 }
 
 // The coded timing fields show their seconds beside the code.

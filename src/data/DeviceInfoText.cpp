@@ -58,6 +58,11 @@ std::string bcdText(std::int32_t value) {
     return format("%02X", static_cast<unsigned>(value) & 0xFFu);
 }
 
+std::int32_t bcdValue(std::int32_t value) {
+    const auto byte = static_cast<std::uint32_t>(value) & 0xFFu;
+    return static_cast<std::int32_t>((byte >> 4) * 10 + (byte & 0x0Fu));
+}
+
 OperatingTime splitOperatingTime(std::int32_t totalMinutes) {
     // Each part comes from the parts before it as they are, before any is held at 0.
     const std::int32_t days = totalMinutes / kMinutesPerDay;

@@ -29,6 +29,9 @@ std::string partNumberText2(const DeviceInfo& info);
 
 // A BCD byte (dates) as its two digits.
 std::string bcdText(std::int32_t value);
+// The same as a number: 0x11 is 11. A nibble above 9 counts as its value (0x1A is 20), as the
+// two digits the dialog shows cannot say more.
+std::int32_t bcdValue(std::int32_t value);
 
 // The operation counter split into days, hours and minutes; a negative part is 0.
 struct OperatingTime {

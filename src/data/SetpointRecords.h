@@ -23,6 +23,10 @@ struct TestFunctionState {
     std::int32_t testFunctionTypeRead = 0;
     std::uint8_t testFunctionReadMark = 0;
     float testTime = 0.0f;  // seconds
+    // The time as the controller last reported it, valid while the mark is 1. No request of the
+    // controller reads it back yet, so it stays unknown.
+    float testTimeRead = 0.0f;
+    std::uint8_t testTimeReadMark = 0;
 };
 
 }  // namespace kvt

@@ -87,7 +87,7 @@ TEST_F(CliCommandsTest, InfoAndStatusDecodeTheDevice) {
     EXPECT_TRUE(hasJson(
         info, {R"("command":"info")", R"("ok":true)", R"("exitCode":0)", R"("serialNumber":4711)",
                R"("firmwareVersion":23)", R"("partNumber":"DEMO-DN50-PN16-24V  ")",
-               R"("productionYear":"23")", R"("productionWeek":"47")",
+               R"("productionYear":23)", R"("productionWeek":47)", R"("calibrationMonth":11)",
                R"("operationMinutes":98765)", R"("moduleTemperature":31)"}));
     EXPECT_EQ(heard("DIR").size(), 1u);
     EXPECT_EQ(heard("AXR").size(), 1u);

@@ -35,8 +35,13 @@ TEST(CliRecordFields, DeviceInfoUsesTheFieldNames) {
     info.moduleTemperature = -5;
     const Json json = deviceInfoJson(info);
     EXPECT_EQ(json.find("serialNumber")->asInteger(), 12345);
-    EXPECT_EQ(json.find("productionYear")->asString(), "11");
-    EXPECT_EQ(json.find("productionWeek")->asString(), "07");
+    // Dates are the controller's BCD bytes: numbers in JSON, the two digits as text.
+    EXPECT_EQ(json.find("productionYear")->dump(), "11");
+    EXPECT_EQ(json.find("productionWeek")->dump(), "7");
+    EXPECT_EQ(json.find("productionYear")->displayText(), "11");
+    EXPECT_EQ(json.find("productionWeek")->displayText(), "07");
+    info.calibrationYear = 0x1A;
+    EXPECT_EQ(deviceInfoJson(info).find("calibrationYear")->dump(), "20");
     EXPECT_EQ(json.find("operationMinutes")->asInteger(), 1501);
     EXPECT_EQ(json.find("operationMinutes")->displayText(), "1501 (1 d 01 h 01 min)");
     EXPECT_EQ(json.find("moduleTemperature")->asInteger(), -5);
