@@ -4,6 +4,9 @@
 #include "app/MainFrame.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/SerialPortDialog.h"
+#include "calib/CalibrationDlg.h"
+#include "calib/CalibrationMatrixDlg.h"
+#include "calib/CalibrationSetupDlg.h"
 #include "data/SerialDevices.h"
 #include "scope/view/ScopeSetupDialog.h"
 
@@ -12,6 +15,12 @@ namespace {
 
 CommandWordSource commandWordOf(CMainFrame& frame) {
     return [&frame] { return frame.commandWord(); };
+}
+
+CalibrationLink calibrationLinkOf(CMainFrame& frame) {
+    return {frame.records().calibration, frame.records().calibrationWriteAllowed,
+            commandWordOf(frame),
+            [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }};
 }
 
 // The dialogs of the program that exist so far. The commands of those still missing open nothing.
@@ -43,8 +52,20 @@ class ProgramDialogs final : public FrameDialogs {
 
     void runPrint(CMainFrame&) override {}
 
-    std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame&, DialogSlot) override {
-        return nullptr;
+    std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame& frame, DialogSlot slot) override {
+        switch (slot) {
+            case DialogSlot::CalibrationA:
+                return std::make_unique<CCalibrationDlg>(&frame, frame.strings(), frame.boxes(),
+                                                         calibrationLinkOf(frame));
+            case DialogSlot::CalibrationB:
+                return std::make_unique<CCalibrationSetupDlg>(
+                    &frame, frame.strings(), frame.boxes(), calibrationLinkOf(frame));
+            case DialogSlot::CalibrationMatrix:
+                return std::make_unique<CCalibrationMatrixDlg>(
+                    &frame, frame.strings(), frame.boxes(), calibrationLinkOf(frame));
+            default:
+                return nullptr;
+        }
     }
 
   private:
