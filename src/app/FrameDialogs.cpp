@@ -4,6 +4,9 @@
 #include "app/MainFrame.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/SerialPortDialog.h"
+#include "calib/CalibrationDlg.h"
+#include "calib/CalibrationMatrixDlg.h"
+#include "calib/CalibrationSetupDlg.h"
 #include "data/SerialDevices.h"
 #include "diag/DeviceInfoDialog.h"
 #include "diag/SerialSetpointDialog.h"
@@ -20,6 +23,12 @@ CommandWordSource commandWordOf(CMainFrame& frame) {
 
 DiagAccess diagAccessOf(CMainFrame& frame) {
     return {commandWordOf(frame),
+            [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }};
+}
+
+CalibrationLink calibrationLinkOf(CMainFrame& frame) {
+    return {frame.records().calibration, frame.records().calibrationWriteAllowed,
+            commandWordOf(frame),
             [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }};
 }
 
@@ -69,6 +78,15 @@ class ProgramDialogs final : public FrameDialogs {
                 return std::make_unique<TestFunctionDialog>(&frame, frame.strings(), frame.boxes(),
                                                             records.testFunction,
                                                             diagAccessOf(frame));
+            case DialogSlot::CalibrationA:
+                return std::make_unique<CCalibrationDlg>(&frame, frame.strings(), frame.boxes(),
+                                                         calibrationLinkOf(frame));
+            case DialogSlot::CalibrationB:
+                return std::make_unique<CCalibrationSetupDlg>(
+                    &frame, frame.strings(), frame.boxes(), calibrationLinkOf(frame));
+            case DialogSlot::CalibrationMatrix:
+                return std::make_unique<CCalibrationMatrixDlg>(
+                    &frame, frame.strings(), frame.boxes(), calibrationLinkOf(frame));
             default:
                 return nullptr;
         }

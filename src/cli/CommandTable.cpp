@@ -10,6 +10,8 @@ constexpr OptionSpec kProjectOut[] = {{"-o", true}};
 constexpr OptionSpec kSetpointOptions[] = {{"--pwm", false}};
 constexpr OptionSpec kTestFunctionOptions[] = {{"--read", false}};
 constexpr OptionSpec kAutoAdaptOptions[] = {{"--yes", false}};
+constexpr OptionSpec kCalibrateOptions[] = {
+    {"--mode", true}, {"--temperature", true}, {"--yes", false}};
 constexpr OptionSpec kRecordOptions[] = {
     {"-o", true},      {"--csv", true},       {"--mode", true},
     {"--time", true},  {"--sample-ms", true}, {"--trigger", true},
@@ -18,7 +20,7 @@ constexpr OptionSpec kRecordOptions[] = {
 constexpr OptionSpec kExportOptions[] = {{"--csv", true}};
 constexpr OptionSpec kStatusOptions[] = {{"--watch", false}};
 
-const std::array<Command, 15> kCommands = {{
+const std::array<Command, 17> kCommands = {{
     {{"info", 0, 0, {}},
      "info",
      "read the device information: firmware, part and serial number, dates, counters,\n"
@@ -83,6 +85,19 @@ const std::array<Command, 15> kCommands = {{
      "start the controller's automatic adaptation (refused without --yes)",
      true,
      runAutoAdapt},
+    {{"calibrate", 0, 0, kCalibrateOptions},
+     "calibrate --mode none|standard|extended [--temperature C] --yes",
+     "start the controller's calibration with that temperature compensation (refused without\n"
+     "--yes: the valve moves), check it once a second and print the progress, stop it when it\n"
+     "reports 15. The calibration temperature sent is --temperature (0 to 40), else the one\n"
+     "the controller holds (read first). Exit 2 when it is not complete within ten minutes",
+     true,
+     runCalibrate},
+    {{"reset-counter", 1, 1, kAutoAdaptOptions},
+     "reset-counter calibration|operation --yes",
+     "set the controller's calibration or operation counter to 0 (refused without --yes)",
+     true,
+     runResetCounter},
     {{"record", 0, 0, kRecordOptions},
      "record [-o FILE.KVT] [--csv FILE.csv] [--mode step|ramp|trigger] [--time S]\n"
      "       [--sample-ms 4|10|20|40|100|200] [--trigger CH --level L --slope rising|falling]\n"

@@ -79,6 +79,8 @@ int runWriteMatrix(CommandContext& context);
 int runSetpoint(CommandContext& context);
 int runTestFunction(CommandContext& context);
 int runAutoAdapt(CommandContext& context);
+int runCalibrate(CommandContext& context);
+int runResetCounter(CommandContext& context);
 int runRecord(CommandContext& context);
 int runStop(CommandContext& context);
 int runShow(CommandContext& context);

@@ -43,7 +43,13 @@ struct CalibrationRecord {
     CalibrationMatrix CAL_MATRIX_READ;
     std::int32_t CAL_STATUS_VALID;
     std::int32_t CAL_STATUS;  // high nibble: progress 0..15
-    std::int32_t unused1777[6];
+    // Kept only in the record and in project files; no action transfers them.
+    std::int32_t CAL_DISPLAY_FACTOR;  // 0..4095
+    std::int32_t word1778;
+    std::int32_t displayFactorValid;  // shows CAL_DISPLAY_FACTOR as read when non-zero
+    std::int32_t CAL_DECIMAL_POINT;   // 0 none, 1 right, 2 middle, 3 left
+    std::int32_t decimalPointRead;    // the device's choice, same coding
+    std::int32_t decimalPointValid;
     float programVersion;  // word 1783, written when a project is saved
     std::int32_t unused1784[99];
 
@@ -61,6 +67,9 @@ static_assert(offsetof(CalibrationRecord, CAL_MATRIX_READ) + (7 * 110 + 9 * 11 +
               1774 * 4);
 static_assert(offsetof(CalibrationRecord, CAL_STATUS_VALID) == 1775 * 4);
 static_assert(offsetof(CalibrationRecord, CAL_STATUS) == 1776 * 4);
+static_assert(offsetof(CalibrationRecord, CAL_DISPLAY_FACTOR) == 1777 * 4);
+static_assert(offsetof(CalibrationRecord, CAL_DECIMAL_POINT) == 1780 * 4);
+static_assert(offsetof(CalibrationRecord, decimalPointValid) == 1782 * 4);
 static_assert(offsetof(CalibrationRecord, programVersion) == 1783 * 4);
 
 }  // namespace kvt

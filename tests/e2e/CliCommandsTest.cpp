@@ -276,6 +276,54 @@ TEST_F(CliCommandsTest, TestFunctionKeepsTheControllersStructureAndAutoAdaptNeed
     EXPECT_EQ(heard("APS"), (Frames{{0x02, 0x91, 0x01, 0x92}}));
 }
 
+TEST_F(CliCommandsTest, CalibrateRunsToOneStopOnlyWithYes) {
+    const CliRun refused = cli({"calibrate", "--mode", "standard"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("!!! Caution !!!"), npos);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"calibrate", "--yes"},
+             {"calibrate", "--mode", "fast", "--yes"},
+             {"calibrate", "--mode", "none", "--temperature", "41", "--yes"},
+             {"calibrate", "--mode", "none", "--temperature", "2x", "--yes"}}) {
+        EXPECT_EQ(cli(args).exitCode, 1) << args[1];
+    }
+    EXPECT_TRUE(heard("SCS").empty());
+
+    const CliRun run = cli({"calibrate", "--mode", "extended", "--temperature", "25", "--yes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(hasJson(run, {R"("progress":15)", R"("complete":true)"}));
+    EXPECT_NE(run.err.find("calibration progress 15/15"), npos) << run.err;
+    const auto scs = heard("SCS");
+    ASSERT_EQ(scs.size(), 1u);
+    EXPECT_EQ(scs[0][2], 2);
+    const auto cts = heard("CTS");
+    ASSERT_EQ(cts.size(), 1u);
+    EXPECT_EQ(cts[0][2], 25);
+    EXPECT_EQ(heard("TCS").size(), 1u);
+    EXPECT_GE(heard("CRR").size(), 15u);
+}
+
+TEST_F(CliCommandsTest, CalibrateKeepsTheControllersTemperatureWithoutOne) {
+    const CliRun run = cli({"calibrate", "--mode", "none", "--yes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(heard("CTR").size() >= 1u, true);
+    const auto cts = heard("CTS");
+    ASSERT_EQ(cts.size(), 1u);
+    EXPECT_EQ(cts[0][2], reg("CTR"));
+    EXPECT_EQ(heard("SCS")[0][2], 0);
+}
+
+TEST_F(CliCommandsTest, ResetCounterOnlyWithYesAndAKnownCounter) {
+    EXPECT_EQ(cli({"reset-counter", "calibration"}).exitCode, 1);
+    EXPECT_EQ(cli({"reset-counter", "hours", "--yes"}).exitCode, 1);
+    for (const char* which : {"calibration", "operation"}) {
+        const CliRun run = cli({"reset-counter", which, "--yes"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::string member = std::string(R"("counterReset":")") + which + "\"";
+        EXPECT_TRUE(hasJson(run, {member}));
+    }
+}
+
 TEST_F(CliCommandsTest, StepRecordingGoesToProjectAndCsv) {
     const std::string project = work_.file("step.KVT");
     const std::string csv = work_.file("step.csv");
@@ -378,9 +426,10 @@ TEST_F(CliCommandsTest, ProgressShowsOnATerminalOnly) {
 TEST_F(CliCommandsTest, HelpNamesEveryCommand) {
     const CliRun run = runCli({"--help"}, {}, work_.path());
     ASSERT_EQ(run.exitCode, 0);
-    for (const char* name : {"info", "status", "read-params", "write-params", "diff", "param-set",
-                             "read-matrix", "write-matrix", "setpoint", "test-function",
-                             "auto-adapt", "record", "stop", "show", "export"}) {
+    for (const char* name :
+         {"info", "status", "read-params", "write-params", "diff", "param-set", "read-matrix",
+          "write-matrix", "setpoint", "test-function", "auto-adapt", "calibrate", "reset-counter",
+          "record", "stop", "show", "export"}) {
         EXPECT_NE(run.out.find(std::string("\n  ") + name), npos) << name;
     }
     EXPECT_NE(run.out.find("pseudo-terminal"), npos);

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+#include "CalibrationShots.h"
+#include "DiagnosisShots.h"
 #include "GuiTestSupport.h"
 #include "StepRecording.h"
 #include "app/DebugDialog.h"
@@ -23,6 +25,7 @@
 #include "data/ProjectFile.h"
 #include "scope/view/ChildView.h"
 #include "scope/view/ScopeSetupDialog.h"
+#include "support/Devsim.h"
 #include "support/Pty.h"
 #include "support/RecordingTrace.h"
 
@@ -167,6 +170,34 @@ QImage debugDialog() {
     return grabShown(dialog);
 }
 
+// The four Diagnosis dialogs, filled by a main window from kvt-devsim; true when all were written.
+bool diagnosisShots(const QString& folder) {
+    Devsim sim(KVT_DEVSIM_PATH);
+    if (!sim.started()) {
+        return false;
+    }
+    QTemporaryDir work;
+    StringTable strings;
+    ScriptedBoxes boxes;
+    FramePrompts prompts;
+    CMainFrame::Environment env{strings, boxes};
+    env.workingDirectory = work.path().toStdString();
+    env.prompts = &prompts;
+    env.deviceOverride = sim.terminalPath();
+    CMainFrame frame(std::move(env));
+    if (!frame.create()) {
+        return false;
+    }
+    frame.resize(1280, 1000);
+    frame.show();
+    const QStringList files = shots::shootDiagnosisDialogs(
+        frame, [&sim](const std::string& line) { return sim.command(line); }, folder);
+    for (const QString& file : files) {
+        std::printf("wrote %s\n", file.toLocal8Bit().constData());
+    }
+    return files.size() == 4;
+}
+
 struct Picture {
     const char* file;
     std::function<QImage()> draw;
@@ -201,5 +232,18 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
         failed += saved ? 0 : 1;
     }
+    // The dialogs that show what a controller holds, filled from kvt-devsim.
+    auto save = [&](const QString& file, const QImage& shot) {
+        const QString path = folder + QLatin1Char('/') + file;
+        const bool saved = !shot.isNull() && shot.save(path, "PNG", 9);
+        std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+        failed += saved ? 0 : 1;
+    };
+    const auto calibration = kvt::test::calibrationShots(KVT_DEVSIM_PATH);
+    failed += calibration.empty() ? 1 : 0;
+    for (const auto& [file, shot] : calibration) {
+        save(file, shot);
+    }
+    failed += diagnosisShots(folder) ? 0 : 1;
     return failed == 0 ? 0 : 1;
 }

@@ -202,16 +202,17 @@ TEST(CliLinkTiming, RefusesAnythingElseAndKeepsTheTiming) {
 }
 
 TEST(CliCommandTable, EveryCommandOfTheInterfaceIsThere) {
-    for (const char* name : {"info", "status", "read-params", "write-params", "diff", "param-set",
-                             "read-matrix", "write-matrix", "setpoint", "test-function",
-                             "auto-adapt", "record", "stop", "show", "export"}) {
+    for (const char* name :
+         {"info", "status", "read-params", "write-params", "diff", "param-set", "read-matrix",
+          "write-matrix", "setpoint", "test-function", "auto-adapt", "calibrate", "reset-counter",
+          "record", "stop", "show", "export"}) {
         const Command* command = findCommand(name);
         ASSERT_NE(command, nullptr) << name;
         EXPECT_EQ(commandOf(&command->declaration), command);
         EXPECT_EQ(command->usage.substr(0, command->declaration.name.size()),
                   command->declaration.name);
     }
-    EXPECT_EQ(commands().size(), 15u);
+    EXPECT_EQ(commands().size(), 17u);
     EXPECT_FALSE(findCommand("show")->device);
     EXPECT_TRUE(findCommand("info")->device);
 }
