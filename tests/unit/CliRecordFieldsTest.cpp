@@ -15,35 +15,6 @@ class CliTestStrings final : public Strings {
     bool libraryLoaded() const override { return false; }
 };
 
-DeviceInfo composedInfo(int firstDigit, std::int32_t suffix) {
-    DeviceInfo info{};
-    info.firmwareVersion = 5;
-    const int digits[6] = {firstDigit, 1, 2, 3, 4, 5};
-    for (int i = 0; i < 6; ++i) {
-        info.partNumberDigits[i] = digits[i];
-    }
-    info.partNumberSuffix = suffix;
-    return info;
-}
-
-TEST(CliRecordFields, DeviceInfoUsesTheFieldNames) {
-    DeviceInfo info = composedInfo(2, 0);
-    info.serialNumber = 12345;
-    info.productionYear = 0x11;
-    info.productionWeek = 0x07;
-    info.operationMinutes = 1501;
-    info.moduleTemperature = -5;
-    const Json json = deviceInfoJson(info);
-    EXPECT_EQ(json.find("serialNumber")->asInteger(), 12345);
-    EXPECT_EQ(json.find("productionYear")->asString(), "11");
-    EXPECT_EQ(json.find("productionWeek")->asString(), "07");
-    EXPECT_EQ(json.find("operationMinutes")->asInteger(), 1501);
-    EXPECT_EQ(json.find("operationMinutes")->displayText(), "1501 (1 d 01 h 01 min)");
-    EXPECT_EQ(json.find("moduleTemperature")->asInteger(), -5);
-    EXPECT_EQ(json.find("partNumber")->asString(), "571-482 12345");
-    EXPECT_EQ(json.find("partNumberDigits")->dump(), "[2,1,2,3,4,5]");
-}
-
 TEST(CliRecordFields, ParametersAreNumbersUnderTheirNames) {
     ParameterRecord set{};
     set.VALID = 1;
@@ -74,21 +45,6 @@ TEST(CliRecordFields, StatusShowsTheDialogsWords) {
     // A value the dialog checks neither button for shows as the number.
     EXPECT_EQ(json.find("keyLock")->displayText(), "3");
     EXPECT_EQ(json.find("ledRed")->displayText(), "3 (blinking)");
-}
-
-TEST(CliRecordFields, MatrixHasTheRowsThatTravel) {
-    CalibrationRecord cal{};
-    cal.CAL_MATRIX_READ[6][9][0] = 0x82;
-    cal.CAL_MATRIX_READ[6][9][10] = 1;
-    const Json json = calibrationReadJson(cal);
-    const Json* matrix = json.find("CAL_MATRIX_READ");
-    ASSERT_NE(matrix, nullptr);
-    ASSERT_EQ(matrix->items().size(), 8u);
-    EXPECT_EQ(matrix->items()[0].items().size(), 1u);
-    EXPECT_EQ(matrix->items()[6].items().size(), 10u);
-    EXPECT_EQ(matrix->items()[6].items()[9].items().size(), 10u);
-    EXPECT_EQ(matrix->items()[6].items()[9].items()[0].asInteger(), 0x82);
-    EXPECT_EQ(json.find("CAL_MATRIX_PRESENT")->asInteger(), 0);
 }
 
 }  // namespace

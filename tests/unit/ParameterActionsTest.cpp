@@ -1,13 +1,11 @@
-// Read Parameter, Write Parameter and the Custom/Factory switch: the wire table's bytes both
-// ways, and the actions against a scripted controller on a pseudo-terminal.
+// Read Parameter, Write Parameter and the Custom/Factory switch against a scripted controller on
+// a pseudo-terminal. The wire table's bytes both ways are held in ParameterGoldenTest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "engine/ActionEngine.h"
 #include "engine/ParameterWireTable.h"
@@ -85,233 +83,10 @@ const WireLine& line(const char* mnemonic) {
 
 struct WireTableTest : ::testing::Test {
     std::uint8_t write(const char* mnemonic) const { return encodeLine(line(mnemonic), set, tf); }
-    void read(const char* mnemonic, std::uint8_t b) { decodeLine(line(mnemonic), b, set, tf); }
 
     ParameterRecord set{};
     TestFunctionState tf{};
 };
-
-TEST_F(WireTableTest, HasTheFortyTwoReadsInRequestOrderAndFortyWrites) {
-    const auto table = parameterWireTable();
-    ASSERT_EQ(table.size(), kReads.size());
-    int writable = 0;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(table[i].readMnemonic, kReads[i].first) << i;
-        EXPECT_EQ(table[i].readCode, kReads[i].second) << i;
-        if (table[i].writable()) {
-            ++writable;
-            EXPECT_EQ(table[i].writeCode + 1, table[i].readCode);
-        }
-    }
-    EXPECT_EQ(writable, 40);
-    EXPECT_FALSE(line("AZR").writable());
-    EXPECT_FALSE(line("AVR").writable());
-}
-
-TEST_F(WireTableTest, ProportionalGainTruncatesAfterAddingFivehundredths) {
-    set.PROPORTIONAL_GAIN = 2.35f;
-    EXPECT_EQ(write("KPR"), 23);
-    read("KPR", 23);
-    EXPECT_FLOAT_EQ(set.PROPORTIONAL_GAIN, 2.3f);
-}
-
-TEST_F(WireTableTest, IntegrationTimeTravelsInTwentieths) {
-    set.INTEGRATION_TIME = 0.1f;
-    EXPECT_EQ(write("TIR"), 2);
-    read("TIR", 2);
-    EXPECT_FLOAT_EQ(set.INTEGRATION_TIME, 0.1f);
-}
-
-TEST_F(WireTableTest, SetpointOffsetIsShiftedByFifty) {
-    set.SETPOINT_OFFSET = -50;
-    EXPECT_EQ(write("OFR"), 0);
-    set.SETPOINT_OFFSET = 50;
-    EXPECT_EQ(write("OFR"), 100);
-    read("OFR", 0);
-    EXPECT_EQ(set.SETPOINT_OFFSET, -50);
-}
-
-TEST_F(WireTableTest, DisplaySelectIsRotatedByOne) {
-    set.DISPLAY_SELECT = 7;
-    EXPECT_EQ(write("CFR") >> 5, 0);
-    set.DISPLAY_SELECT = 0;
-    EXPECT_EQ(write("CFR") >> 5, 1);
-    set.DISPLAY_SELECT = 8;  // no such choice: 0 bits
-    EXPECT_EQ(write("CFR") >> 5, 0);
-    read("CFR", 0x1F);
-    EXPECT_EQ(set.DISPLAY_SELECT, 7);
-    EXPECT_EQ(set.AUTOSAFE_SOURCE, 1);
-    EXPECT_EQ(set.KEY_LOCK, 1);
-    EXPECT_EQ(set.I_VALUE, 1);
-    EXPECT_EQ(set.AUTO_ZERO_FEEDBACK_ANALOG_IN_2, 1);
-    EXPECT_EQ(set.PWM, 1);
-    read("CFR", 0x40);
-    EXPECT_EQ(set.DISPLAY_SELECT, 1);
-    EXPECT_EQ(set.PWM, 0);
-}
-
-TEST_F(WireTableTest, RangeSensorSpansTwoRequests) {
-    set.RANGE_SENSOR = 1000;
-    EXPECT_EQ(write("DFR"), 0xE8);
-    EXPECT_EQ(write("DDR"), 0x03);
-    read("DFR", 0xE8);
-    read("DDR", 0x03);
-    EXPECT_EQ(set.RANGE_SENSOR, 1000);
-    read("DFR", 0xE8);
-    read("DDR", 0x13);
-    EXPECT_EQ(set.RANGE_SENSOR, 0x3E8) << "only the low nibble of DDR counts";
-}
-
-TEST_F(WireTableTest, ParameterSetBitSixIsSetForCustom) {
-    set.PARAMETER_SET = 0;
-    EXPECT_EQ(write("CAR") & 0x40, 0x40);
-    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf) & 0x40, 0x40);
-    set.PARAMETER_SET = 1;
-    EXPECT_EQ(write("CAR") & 0x40, 0);
-    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf) & 0x40, 0);
-    read("CAR", 0x00);
-    EXPECT_EQ(set.PARAMETER_SET, 1) << "bit 6 clear is Factory";
-    read("CAR", 0x40);
-    EXPECT_EQ(set.PARAMETER_SET, 0);
-}
-
-TEST_F(WireTableTest, CurrentLimitsAreDividedByTen) {
-    set.CURRENT_MIN = 105;
-    EXPECT_EQ(write("CIR"), 10);
-    read("CIR", 10);
-    EXPECT_EQ(set.CURRENT_MIN, 100);
-    set.CURRENT_MAX = 109;
-    EXPECT_EQ(write("CXR"), 10);
-}
-
-TEST_F(WireTableTest, SetpointSelectionSevenOnTheLineLeavesTheFieldAlone) {
-    set.SETPOINT_SELECTION = 4;
-    read("CAR", 7 << 1);
-    EXPECT_EQ(set.SETPOINT_SELECTION, 4);
-    read("CAR", 6 << 1);
-    EXPECT_EQ(set.SETPOINT_SELECTION, 4);
-    read("CAR", 5 << 1);
-    EXPECT_EQ(set.SETPOINT_SELECTION, 5);
-    set.SETPOINT_SELECTION = 6;  // not a choice: sends 0 bits
-    EXPECT_EQ(write("CAR") & 0x0E, 0);
-}
-
-TEST_F(WireTableTest, TestFunctionTypeTravelsInTheTopBitsOfTheControllerStructureByte) {
-    set.CONTROLLER_STRUCTURE = 3;
-    tf.testFunctionType = 2;
-    EXPECT_EQ(write("CCR"), 0x83);
-    EXPECT_EQ(encodeBits(testFunctionControlLayout(), set, tf), 0xA3)
-        << "Write Test Function sets bit 5 when the auto zero is off";
-    set.AUTO_ZERO_FEEDBACK_ANALOG_IN_1 = 1;
-    EXPECT_EQ(write("CCR"), 0xA3);
-    EXPECT_EQ(encodeBits(testFunctionControlLayout(), set, tf), 0x83);
-
-    read("CCR", 0xDD);  // 11 011 101
-    EXPECT_EQ(set.CONTROLLER_STRUCTURE, 5);
-    EXPECT_EQ(set.SETPOINT_RANGE_DETECTION, 3);
-    EXPECT_EQ(set.AUTO_ZERO_FEEDBACK_ANALOG_IN_1, 0);
-    EXPECT_EQ(tf.testFunctionTypeRead, 3);
-    EXPECT_EQ(tf.testFunctionType, 2) << "the type to write is not touched by a read";
-    EXPECT_EQ(tf.testFunctionReadMark, 1);
-}
-
-TEST_F(WireTableTest, CustomFactoryByteInvertsOvertemperatureAndAutosafe) {
-    set.OVERTEMPERATURE = 0;
-    set.SETPOINT_SELECTION = 3;
-    set.SETPOINT_DIRECTION = 1;
-    set.AUTOSAFE = 0;
-    set.PARAMETER_SET = 0;
-    set.SETPOINT_ADJUSTMENT = 1;
-    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf), 0xF7);
-    EXPECT_EQ(write("CAR"), 0xD6);
-    set.OVERTEMPERATURE = 1;
-    set.AUTOSAFE = 1;
-    EXPECT_EQ(encodeBits(customFactoryLayout(), set, tf), 0xD6);
-    EXPECT_EQ(write("CAR"), 0xF7);
-}
-
-TEST_F(WireTableTest, ChoicesOutsideTheirCodesSendZeroBits) {
-    set.FEEDBACK_SELECT = 6;
-    set.FEEDBACK_SELECT_SLAVE = 3;
-    EXPECT_EQ(write("FSR"), 0x30);
-    set.FEEDBACK_SELECT = 5;
-    set.FEEDBACK_SELECT_SLAVE = 0;
-    EXPECT_EQ(write("FSR"), 0x05);
-    set.SELECT_FUNCTION = 7;
-    EXPECT_EQ(write("CBR"), 0);
-    set.ANALOG_IN_1_SIGNAL = 3;
-    set.ANALOG_IN_2_SIGNAL = 2;
-    EXPECT_EQ(write("FRR"), 0x20);
-    set.ANALOG_OUT_SIGNAL = 3;
-    EXPECT_EQ(write("AOR"), 0);
-    set.SHUT_OFF = 2;
-    EXPECT_EQ(write("SOR"), 0);
-    set.SHUT_OFF = 1;
-    EXPECT_EQ(write("SOR"), 1);
-}
-
-TEST_F(WireTableTest, ChoicesOutsideTheirCodesAreKeptOrZeroedOnRead) {
-    set.SETPOINT_SIGNAL = 1;
-    read("SRR", 3);
-    EXPECT_EQ(set.SETPOINT_SIGNAL, 1);
-    set.SHUT_OFF = 1;
-    read("SOR", 2);
-    EXPECT_EQ(set.SHUT_OFF, 1);
-    set.SELECT_FUNCTION = 4;
-    read("CBR", 0xE0);
-    EXPECT_EQ(set.SELECT_FUNCTION, 0) << "7 reads as 0";
-    set.FEEDBACK_SELECT = 3;
-    set.FEEDBACK_SELECT_SLAVE = 3;
-    read("FSR", 0x76);
-    EXPECT_EQ(set.FEEDBACK_SELECT, 0);
-    EXPECT_EQ(set.FEEDBACK_SELECT_SLAVE, 0);
-    EXPECT_EQ(tf.testFunctionReadMark, 1);
-    set.ANALOG_IN_1_SIGNAL = 1;
-    set.ANALOG_IN_2_SIGNAL = 1;
-    read("FRR", 0x7B);  // signals 3 and 7, direction 1 only for analog in 1
-    EXPECT_EQ(set.ANALOG_IN_1_SIGNAL, 1);
-    EXPECT_EQ(set.ANALOG_IN_2_SIGNAL, 1);
-    EXPECT_EQ(set.ANALOG_IN_1_DIRECTION, 1);
-    EXPECT_EQ(set.ANALOG_IN_2_DIRECTION, 0);
-}
-
-TEST_F(WireTableTest, AValueTooWideForItsBitsDoesNotSpillIntoItsNeighbours) {
-    set.CONTROLLER_STRUCTURE = 9;  // from a damaged file
-    EXPECT_EQ(write("CCR") & 0xF8, 0);
-    set.DELAY_TIME = -1;  // 0 s in the file gives code -1
-    set.COIL_OFF_TIME = 0;
-    set.COIL_ON_TIME = 0;
-    EXPECT_EQ(write("ALR"), 0x07);
-}
-
-TEST_F(WireTableTest, FlagsAreSetOnlyForOne) {
-    set.AUTOSAFE = 2;
-    set.OVERTEMPERATURE = 1;
-    EXPECT_EQ(write("CAR") & 0x21, 0x01);
-}
-
-TEST_F(WireTableTest, HysteresisIsRoundedBeforeScaling) {
-    set.SETPOINT_HYSTERESIS = 0.96f;
-    EXPECT_EQ(write("HYR"), 10);
-    set.LIMIT_HYSTERESIS = 0.96f;
-    EXPECT_EQ(write("SHR"), 9);
-}
-
-TEST_F(WireTableTest, ReadOnlyAutoZeroValuesAreOffsetBy128) {
-    read("AZR", 0x80);
-    EXPECT_EQ(set.AUTO_ZERO_VALUE_ANALOG_IN_1, 0);
-    read("AVR", 126);
-    EXPECT_EQ(set.AUTO_ZERO_VALUE_ANALOG_IN_2, -2);
-}
-
-TEST_F(WireTableTest, FrequenciesAndCurrentsAreScaledByTen) {
-    set.PWM_FREQUENCY = 20;
-    EXPECT_EQ(write("PFR"), 2);
-    read("PFR", 25);
-    EXPECT_EQ(set.PWM_FREQUENCY, 250);
-    set.CURRENT_LIMIT_LEVEL = 1500;
-    EXPECT_EQ(write("ASR"), 150);
-}
 
 TEST_F(WireTableTest, AFieldSetFromANumberHoldsWhatTheLineSendsForIt) {
     // One rule both ways: the byte of a number is the byte of the field set from it.
@@ -320,19 +95,6 @@ TEST_F(WireTableTest, AFieldSetFromANumberHoldsWhatTheLineSendsForIt) {
         setFieldValue(set, cycle, v);
         EXPECT_EQ(write("CYR"), lineByte(v)) << v;
     }
-}
-
-TEST(LineByte, TruncatesTowardZeroAndKeepsTheLowByte) {
-    EXPECT_EQ(lineByte(23.99), 23);
-    EXPECT_EQ(lineByte(-1.5), 0xFF);
-    EXPECT_EQ(lineByte(300.0), 44);
-}
-
-TEST(LineByte, ValuesNoIntegerHoldsAreSentAsZero) {
-    EXPECT_EQ(lineByte(std::numeric_limits<double>::quiet_NaN()), 0);
-    EXPECT_EQ(lineByte(std::numeric_limits<double>::infinity()), 0);
-    EXPECT_EQ(lineByte(1e30), 0);
-    EXPECT_EQ(lineByte(-3e9), 0);
 }
 
 // ---------------------------------------------------------------- actions
