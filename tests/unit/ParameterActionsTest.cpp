@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "KnownParameterSet.h"
 #include "engine/ActionEngine.h"
 #include "engine/ParameterWireTable.h"
 #include "link/Frame.h"
@@ -99,89 +100,19 @@ TEST_F(WireTableTest, AFieldSetFromANumberHoldsWhatTheLineSendsForIt) {
 
 // ---------------------------------------------------------------- actions
 
-// A current set that exercises every line; the frames Write Parameter must send for it.
-ParameterRecord knownCurrentSet() {
-    ParameterRecord p{};
-    p.PROPORTIONAL_GAIN = 2.35f;
-    p.INTEGRATION_TIME = 0.1f;
-    p.DERIVATION_TIME = 40;
-    p.DEAD_BAND = 0.5f;
-    p.FORWARD_OFFSET = 12;
-    p.FORWARD_GAIN = 1.25f;
-    p.INTEGRATION_LIMIT = 80;
-    p.PWM_FREQUENCY = 250;
-    p.CONTROL_CYCLE_TIME = 5;
-    p.CONTROLLER_STRUCTURE = 3;
-    p.SETPOINT_RANGE_DETECTION = 2;
-    p.AUTO_ZERO_FEEDBACK_ANALOG_IN_1 = 1;
-    p.SETPOINT_SIGNAL = 2;
-    p.OVERTEMPERATURE = 1;
-    p.SETPOINT_SELECTION = 4;
-    p.SETPOINT_DIRECTION = 1;
-    p.AUTOSAFE = 1;
-    p.PARAMETER_SET = 0;
-    p.SETPOINT_ADJUSTMENT = 0;
-    p.SHUT_OFF = 1;
-    p.SHUT_OFF_LEVEL = 2.5f;
-    p.SETPOINT_OFFSET = -50;
-    p.SETPOINT_SPAN = 60;
-    p.PRESSURE_SWITCH_OUTPUT_SOURCE = 3;
-    p.RAMP_FUNCTION = 2;
-    p.SELECT_POLARITY = 1;
-    p.SELECT_FUNCTION = 5;
-    p.RAMP_RISE_TIME = 1.5f;
-    p.RAMP_FALL_TIME = 20.0f;
-    p.ANALOG_OUT_SELECT = 5;
-    p.ERROR_SELECT = 6;
-    p.OPTION_INPUT_PRESSURE_SENSOR = 2;
-    p.ANALOG_IN_1_SIGNAL = 1;
-    p.ANALOG_IN_1_DIRECTION = 1;
-    p.ANALOG_IN_2_SIGNAL = 2;
-    p.ANALOG_IN_2_DIRECTION = 1;
-    p.OVERTEMPERATURE_LIMIT = 85;
-    p.AUTOSAFE_SOURCE = 1;
-    p.KEY_LOCK = 0;
-    p.I_VALUE = 1;
-    p.AUTO_ZERO_FEEDBACK_ANALOG_IN_2 = 0;
-    p.PWM = 1;
-    p.DISPLAY_SELECT = 7;
-    p.CURRENT_LIMIT_LEVEL = 1500;
-    p.INPUT_PRESSURE_LIMIT = 70;
-    p.DELAY_TIME = 3;
-    p.COIL_OFF_TIME = 5;
-    p.COIL_ON_TIME = 2;
-    p.LED_GREEN = 1;
-    p.LED_YELLOW = 2;
-    p.LED_RED = 3;
-    p.KEY_FUNCTION = 1;
-    p.OUTPUT_DELAY = 0.3f;
-    p.OUTPUT_MODE = 1;
-    p.WINDOW_SIZE = 3.0f;
-    p.LIMIT_SIZE = 12.5f;
-    p.FEEDBACK_SELECT = 4;
-    p.FEEDBACK_SELECT_SLAVE = 6;
-    p.CURRENT_MIN = 105;
-    p.CURRENT_MAX = 1270;
-    p.SETPOINT_HYSTERESIS = 0.96f;
-    p.DP = 3;
-    p.RANGE_SENSOR = 1000;
-    p.ANALOG_OUT_SIGNAL = 2;
-    p.ANALOG_OUT_DIRECTION = 1;
-    p.LIMIT_HYSTERESIS = 0.7f;
-    p.SLAVE_GAIN = 9.5f;  // never transferred
-    return p;
+// The frames Write Parameter sends for a set: the wire table's writes in table order. Their
+// bytes are held in ParameterGoldenTest.
+std::vector<Bytes> writeFramesOf(const ParameterRecord& set, int testFunctionType = 0) {
+    TestFunctionState tf{};
+    tf.testFunctionType = testFunctionType;
+    std::vector<Bytes> frames;
+    for (const WireLine& line : parameterWireTable()) {
+        if (line.writable()) {
+            frames.push_back(frame(line.writeCode, encodeLine(line, set, tf)));
+        }
+    }
+    return frames;
 }
-
-const std::vector<Bytes> kKnownSetFrames = {
-    frame(0x01, 23),   frame(0x03, 2),    frame(0x05, 40),   frame(0x07, 5),   frame(0x32, 12),
-    frame(0x34, 125),  frame(0x36, 80),   frame(0x38, 25),   frame(0x3a, 5),   frame(0x64, 0xB3),
-    frame(0x11, 2),    frame(0x60, 0x79), frame(0x17, 1),    frame(0x30, 25),  frame(0x0d, 0),
-    frame(0x0f, 60),   frame(0x62, 0xBB), frame(0x09, 15),   frame(0x42, 200), frame(0x66, 0xB5),
-    frame(0x13, 0xA9), frame(0x44, 85),   frame(0x6a, 0x15), frame(0x48, 150), frame(0x4a, 70),
-    frame(0x46, 0xAB), frame(0x68, 0x79), frame(0x40, 3),    frame(0x19, 1),   frame(0x0b, 30),
-    frame(0x3c, 25),   frame(0x1b, 4),    frame(0x2c, 10),   frame(0x4c, 127), frame(0x93, 10),
-    frame(0x8e, 3),    frame(0x76, 0xE8), frame(0x78, 0x03), frame(0x15, 6),   frame(0x3e, 7),
-};
 
 class ParameterActionsTest : public test::ScriptedControllerTest<RegisterController> {
   protected:
@@ -199,13 +130,14 @@ class ParameterActionsTest : public test::ScriptedControllerTest<RegisterControl
 };
 
 TEST_F(ParameterActionsTest, WriteParameterSendsTheFortyFramesOfTheTable) {
-    h.records().params.currentSet = knownCurrentSet();
+    h.records().params.currentSet = test::knownParameterSet();
     h.records().testFunction.testFunctionType = 2;
     ASSERT_TRUE(h.run(cmd::kWriteParameter, notify::kParametersWritten));
     const auto requests = actionRequests();
-    ASSERT_EQ(requests.size(), kKnownSetFrames.size());
+    const std::vector<Bytes> frames = writeFramesOf(test::knownParameterSet(), 2);
+    ASSERT_EQ(requests.size(), frames.size());
     for (std::size_t i = 0; i < requests.size(); ++i) {
-        EXPECT_EQ(requests[i], kKnownSetFrames[i]) << "frame " << i;
+        EXPECT_EQ(requests[i], frames[i]) << "frame " << i;
     }
     EXPECT_TRUE(h.trace().contains(" Write Parameter "));
     const auto notes = h.notifier().notes();
@@ -260,7 +192,7 @@ TEST_F(ParameterActionsTest, ReadParameterSendsTheFortyTwoReadsAndDecodesTheRepl
 }
 
 TEST_F(ParameterActionsTest, WriteThenReadRoundTripsAParameterSet) {
-    ParameterRecord p = knownCurrentSet();
+    ParameterRecord p = test::knownParameterSet();
     // Values that the line carries exactly.
     p.PROPORTIONAL_GAIN = 2.3f;
     p.FEEDBACK_SELECT_SLAVE = 2;
@@ -414,19 +346,19 @@ TEST_F(ParameterActionsTest, ABadReplyIsTracedWithTheLinesMnemonicAndStep) {
 
 TEST_F(ParameterActionsTest, ANakToAWriteIsRetriedFromTheFirstWrite) {
     connect();
-    h.records().params.currentSet = knownCurrentSet();
+    h.records().params.currentSet = test::knownParameterSet();
     controller.faultCode = 0x60;  // CAS of Write Parameter, the 12th write
     controller.nak = 1;
     ASSERT_TRUE(h.run(cmd::kWriteParameter, notify::kParametersWritten));
     const auto requests = actionRequests();
     ASSERT_EQ(requests.size(), 12u + 40u);
-    EXPECT_EQ(requests[12], kKnownSetFrames[0]);
+    EXPECT_EQ(requests[12], writeFramesOf(test::knownParameterSet())[0]);
     EXPECT_TRUE(h.trace().contains("Retry 1 "));
     EXPECT_EQ(h.trace().count(" Write Parameter "), 2);
 }
 
 TEST_F(ParameterActionsTest, CustomFactorySwitchSendsCasAndTheReadBackFollows) {
-    h.records().params.currentSet = knownCurrentSet();
+    h.records().params.currentSet = test::knownParameterSet();
     h.records().params.currentSet.PARAMETER_SET = 1;  // Factory
     ASSERT_TRUE(h.run(cmd::kCustomFactorySet | cmd::kReadParameter, notify::kParametersRead));
     const auto requests = actionRequests();
