@@ -72,7 +72,7 @@ class CliCommandsTest : public ::testing::Test {
     }
 
     Devsim sim_{KVT_DEVSIM_PATH};
-    ScratchFolder work_;
+    TempDir work_;
     // Short time-outs only matter when something fails; they keep a failing test quick.
     std::vector<std::pair<std::string, std::string>> env_ = {
         {"KVT_CLI_LINK_TIMING", "reply=2000 pause=100"}};
@@ -115,7 +115,7 @@ TEST_F(CliCommandsTest, ReadParamsStoresTheSetAsTheProjectsCurrentSet) {
     EXPECT_EQ(heard("KPR").size(), 1u);
     EXPECT_EQ(heard("SHR").size(), 1u);
 
-    const std::string bytes = readWholeFile(project);
+    const std::string bytes = readFile(project);
     ASSERT_EQ(bytes.size(), kProjectFileSize);
     float gain = 0;
     std::int32_t span = 0;
@@ -124,8 +124,8 @@ TEST_F(CliCommandsTest, ReadParamsStoresTheSetAsTheProjectsCurrentSet) {
     EXPECT_FLOAT_EQ(gain, 2.3f);
     EXPECT_EQ(span, 60);
     // The window's start-up files are in the working directory.
-    EXPECT_FALSE(readWholeFile(work_.file("KVT_para.ini")).empty());
-    EXPECT_NE(readWholeFile(work_.file("KVT_com.ini")).find("PORT=COM1"), npos);
+    EXPECT_FALSE(readFile(work_.file("KVT_para.ini")).empty());
+    EXPECT_NE(readFile(work_.file("KVT_com.ini")).find("PORT=COM1"), npos);
     EXPECT_TRUE(
         hasJson(cli({"show", project}), {R"("PROPORTIONAL_GAIN":2.3)", R"("fileName":"valve.KVT")",
                                          R"("fullPath":")" + project + "\"", R"("acqTime":8)"}));
@@ -335,7 +335,7 @@ TEST_F(CliCommandsTest, StepRecordingGoesToProjectAndCsv) {
     EXPECT_EQ(heard("ATS"), (Frames{{0x02, 0x21, 4, 0x25}}));
     EXPECT_EQ(heard("SAS").size(), 1u);
 
-    const std::string text = readWholeFile(csv);
+    const std::string text = readFile(csv);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1001);
     EXPECT_EQ(text.rfind("Time [s],", 0), 0u);
     // Row 300 holds record 300 of the stream: analog 1 is its ramp, k mod 256 = 44.
@@ -352,7 +352,7 @@ TEST_F(CliCommandsTest, StepRecordingGoesToProjectAndCsv) {
     const std::string again = work_.file("again.csv");
     const CliRun exported = cli({"export", project, "--csv", again});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
-    EXPECT_EQ(readWholeFile(again), text);
+    EXPECT_EQ(readFile(again), text);
     EXPECT_TRUE(hasJson(cli({"show", project}), {R"("samples":1000)"}));
 }
 
@@ -367,7 +367,7 @@ TEST_F(CliCommandsTest, TriggerRecordingEndsAfterTheTrigger) {
     EXPECT_EQ(heard("PAS").size(), 1u);
     EXPECT_TRUE(
         sim_.waitFor("count", [](const std::string& r) { return r.find("streaming=no") != npos; }));
-    const std::string text = readWholeFile(csv);
+    const std::string text = readFile(csv);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 401);
 }
 
@@ -392,7 +392,7 @@ TEST_F(CliCommandsTest, StopEndsAStreamThatWasLeftRunning) {
 
 TEST_F(CliCommandsTest, LogWritesTheTraceInTheWorkingDirectory) {
     ASSERT_EQ(cli({"--log", "info"}).exitCode, 0);
-    const std::string trace = readWholeFile(work_.file("debug.txt"));
+    const std::string trace = readFile(work_.file("debug.txt"));
     EXPECT_NE(trace.find("'Release 0.05' DEBUG-File"), npos);
     EXPECT_NE(trace.find(" Read Device Info "), npos);
     EXPECT_NE(trace.find(" Close Com Port"), npos);
@@ -436,13 +436,13 @@ TEST_F(CliCommandsTest, HelpNamesEveryCommand) {
     const CliRun one = runCli({"record", "--help"}, {}, work_.path());
     ASSERT_EQ(one.exitCode, 0);
     EXPECT_NE(one.out.find("--stop-after"), npos);
-    EXPECT_TRUE(readWholeFile(work_.file("KVT_para.ini")).empty()) << "help touches no file";
+    EXPECT_TRUE(readFile(work_.file("KVT_para.ini")).empty()) << "help touches no file";
 }
 
 // The built-in simulated device answers fixed values; every command still runs through the
 // port that --simulate opens itself.
 TEST(CliSimulateTest, DeviceCommandsRunWithoutASerialPort) {
-    ScratchFolder work;
+    TempDir work;
     auto cli = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"--simulate", "--json", "--workdir", work.path()});
         return runCli(args, {}, work.path());

@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers of the kvtcli end-to-end tests: run the program, check its JSON, keep a scratch folder.
+// Helpers of the kvtcli end-to-end tests: run the program, check its JSON, patch its files.
 // Header only, everything inline in a namespace of its own.
 
 #include <fcntl.h>
@@ -16,14 +16,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "support/TempDir.h"
 
 namespace kvt::test::cli_e2e {
 
@@ -95,7 +94,6 @@ class CliProcess {
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
 
-    bool started() const { return pid_ > 0; }
     void signal(int number) {
         if (pid_ > 0 && !reaped_) {
             ::kill(pid_, number);
@@ -187,55 +185,20 @@ inline ::testing::AssertionResult hasJson(const CliRun& run,
     return ::testing::AssertionSuccess();
 }
 
-// A private scratch folder, removed at the end.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kvtcli-e2e-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        if (!path_.empty()) {
-            std::filesystem::remove_all(path_, ec);
-        }
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-inline std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline bool writeWholeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
 
 // Patches a 32-bit little-endian value into a file at an offset.
 template <typename T>
 inline bool patchFile(const std::string& path, std::size_t offset, T value) {
     static_assert(sizeof(T) == 4);
-    std::string bytes = readWholeFile(path);
+    std::string bytes = readFile(path);
     if (bytes.size() < offset + sizeof(T)) {
         return false;
     }
     std::memcpy(bytes.data() + offset, &value, sizeof(T));
-    return writeWholeFile(path, bytes);
+    return writeFile(path, bytes);
 }
 
 }  // namespace kvt::test::cli_e2e

@@ -27,12 +27,12 @@ class CliStatusWatchTest : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(sim_.started()) << sim_.startError(); }
 
     std::unique_ptr<CliProcess> startWatch(bool json) {
-        std::vector<std::string> args = {"--port", sim_.terminalPath(), "--workdir", work_.path()};
+        std::vector<std::string> args = {"--port", sim_.terminalPath(), "--workdir", work_.str()};
         if (json) {
             args.push_back("--json");
         }
         args.insert(args.end(), {"status", "--watch"});
-        return std::make_unique<CliProcess>(args, env_, work_.path());
+        return std::make_unique<CliProcess>(args, env_, work_.str());
     }
 
     // Status reads the emulator has answered so far.
@@ -51,7 +51,7 @@ class CliStatusWatchTest : public ::testing::Test {
     }
 
     Devsim sim_{KVT_DEVSIM_PATH};
-    ScratchFolder work_;
+    test::TempDir work_;
     std::vector<std::pair<std::string, std::string>> env_ = {
         {"KVT_CLI_LINK_TIMING", "reply=300 pause=50"}};
 };

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
+#include "data/ProjectFile.h"
 #include "data/Strings.h"
 
 namespace kvt::fuzz {
@@ -73,5 +75,28 @@ class FixedStrings final : public Strings {
     std::string builtin(int id) override { return text(id); }
     bool libraryLoaded() const override { return false; }
 };
+
+inline FixedStrings& fixedStrings() {
+    static FixedStrings strings;
+    return strings;
+}
+
+// A project file of any length made from the input (projectFileFrom), loaded with
+// ReadProjectFile into the one set of records of the fuzzing process.
+struct LoadedProject {
+    ProjectFileResult result;
+    Records& records;
+    std::filesystem::path path;
+};
+
+inline LoadedProject loadProjectFrom(const std::uint8_t* data, std::size_t size) {
+    static auto records = std::make_unique<Records>();
+    static NullTrace trace;
+    static DevicePaths devices;
+    const auto path = workFolder() / "input.KVT";
+    writeInput(path, projectFileFrom(data, size));
+    ProjectContext context{*records, fixedStrings(), trace, workFolder().string(), devices};
+    return {ReadProjectFile(path.string(), context), *records, path};
+}
 
 }  // namespace kvt::fuzz

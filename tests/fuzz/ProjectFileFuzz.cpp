@@ -21,24 +21,16 @@ bool terminated(const char (&field)[N]) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kvt;
-    static auto records = std::make_unique<Records>();
-    static fuzz::FixedStrings strings;
-    static NullTrace trace;
-    static DevicePaths devices;
-    const auto path = fuzz::workFolder() / "input.KVT";
-    fuzz::writeInput(path, fuzz::projectFileFrom(data, size));
+    const fuzz::LoadedProject loaded = fuzz::loadProjectFrom(data, size);
+    fuzz::require(loaded.result.ok, "a readable file loads");
 
-    ProjectContext context{*records, strings, trace, fuzz::workFolder().string(), devices};
-    const ProjectFileResult result = ReadProjectFile(path.string(), context);
-    fuzz::require(result.ok, "a readable file loads");
-
-    const Records& r = *records;
+    const Records& r = loaded.records;
     fuzz::require(terminated(r.projectInfo.projectName) && terminated(r.projectInfo.fileName) &&
                       terminated(r.projectInfo.fullPath) && terminated(r.projectInfo.name) &&
                       terminated(r.projectInfo.address) && terminated(r.projectInfo.city) &&
                       terminated(r.projectInfo.phoneFax) && terminated(r.projectInfo.email),
                   "texts end within their fields");
-    fuzz::require(std::string(r.projectInfo.fullPath) == path.string(), "actual path");
+    fuzz::require(std::string(r.projectInfo.fullPath) == loaded.path.string(), "actual path");
     fuzz::require(r.scope.acqTime >= 4 && r.scope.acqTime <= 20, "acqTime 4..20");
     fuzz::require(sampleCapacity(r.scope) <= kMaxSamples, "recordings fit the arrays");
     fuzz::require(r.scope.sampleRateIndex >= 0 && r.scope.sampleRateIndex <= 5, "rate index");

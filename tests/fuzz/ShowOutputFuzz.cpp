@@ -16,23 +16,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kvt;
-    static auto records = std::make_unique<Records>();
-    static fuzz::FixedStrings strings;
-    static NullTrace trace;
-    static DevicePaths devices;
-    const auto path = fuzz::workFolder() / "input.KVT";
-    fuzz::writeInput(path, fuzz::projectFileFrom(data, size));
+    const Records& records = fuzz::loadProjectFrom(data, size).records;
 
-    ProjectContext context{*records, strings, trace, fuzz::workFolder().string(), devices};
-    ReadProjectFile(path.string(), context);
-
-    const cli::Json result = cli::showResult(*records);
+    const cli::Json result = cli::showResult(records);
     const std::string json = result.dump();
     fuzz::require(isValidUtf8(json), "show --json is UTF-8");
     fuzz::require(fuzz::isValidJson(json), "show --json is JSON");
     fuzz::require(isValidUtf8(cli::renderText(result)), "show is UTF-8");
-    const std::string csv = recordingCsv(records->scope, records->samples, strings,
-                                         recordedSampleCount(records->scope));
+    const std::string csv = recordingCsv(records.scope, records.samples, fuzz::fixedStrings(),
+                                         recordedSampleCount(records.scope));
     fuzz::require(isValidUtf8(csv), "export is UTF-8");
     return 0;
 }

@@ -196,20 +196,6 @@ TEST_F(FrameDialogTest, AChangedPortIsWrittenAndTheNextActionStartsWithTheBaudRa
     EXPECT_EQ(request, (std::vector<std::uint8_t>{0x02, 0x23, 0x00, 0x23}));
 }
 
-TEST_F(FrameDialogTest, ADevicePathChosenInTheDialogIsStoredInTheComFile) {
-    CMainFrame& f = start();
-    WhenModal<SerialPortDialog> port([](SerialPortDialog& d) {
-        d.pathEdit(1)->setText("/dev/ttyUSB1");
-        d.accept();
-    });
-    f.serialPort();
-    ASSERT_TRUE(port.seen);
-    EXPECT_EQ(f.devicePaths()[1], "/dev/ttyUSB1");
-    const std::string ini = readText(dir / "KVT_com.ini");
-    EXPECT_NE(ini.find("[DEVICES]"), std::string::npos);
-    EXPECT_NE(ini.find("COM2=/dev/ttyUSB1"), std::string::npos);
-}
-
 TEST_F(FrameDialogTest, CtrlShiftQOpensTheDebugDialog) {
     CMainFrame& f = start();
     QApplication::setActiveWindow(&f);

@@ -68,20 +68,6 @@ TEST_F(ProjectInfoDialogTest, ShowsTheBlockWithTheFileNameLockedUnlessNew) {
     EXPECT_EQ(fresh->windowTitle(), "Project Info") << "the template caption without a library";
 }
 
-TEST_F(ProjectInfoDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
-    test::MarkedLibraryStrings library;
-    auto fresh = open(true, &library);
-    EXPECT_EQ(fresh->windowTitle(), "<New Project>");
-    auto normal = open(false, &library);
-    EXPECT_EQ(normal->windowTitle(), "<Project Info>");
-    EXPECT_EQ(normal->control<QWidget>(1033)->property("title").toString(), "<Company:>");
-    EXPECT_EQ(normal->control<QWidget>(1029)->property("title").toString(), "<Project>");
-    EXPECT_EQ(normal->control<QWidget>(1048)->property("text").toString(), "<File Name:>");
-    EXPECT_EQ(normal->control<QWidget>(1037)->property("text").toString(), "<Email:>");
-    EXPECT_EQ(normal->control<QPushButton>(1)->text(), "<OK>");
-    EXPECT_EQ(normal->control<QPushButton>(2)->text(), "<Cancel>");
-}
-
 TEST_F(ProjectInfoDialogTest, ForbiddenCharactersAreRemovedWithAMessageEach) {
     auto d = open(false);
     QLineEdit* name = d->edit(ProjectInfoDialog::kProjectNameEdit);
@@ -151,20 +137,6 @@ TEST_F(ProjectInfoDialogTest, LeavingTheFileNameForcesTheProjectExtension) {
     }
 }
 
-TEST_F(ProjectInfoDialogTest, ALongNameIsCutBetweenCharacters) {
-    auto d = open(true);
-    QLineEdit* file = d->edit(ProjectInfoDialog::kFileNameEdit);
-    // 24 letters and "ü" (2 bytes): a cut at 25 bytes would split the "ü".
-    file->setText(QString(24, QLatin1Char('a')) + QString::fromUtf8("\xC3\xBC") + "bcd");
-    leave(file);
-    EXPECT_EQ(fieldText(d->copy().fileName), std::string(24, 'a') + ".KVT");
-    QLineEdit* name = d->edit(ProjectInfoDialog::kNameEdit);
-    name->setText(QString(29, QChar(0xFC)));  // 29 characters, 58 bytes
-    leave(name);
-    EXPECT_EQ(fieldText(d->copy().name).size(), 28u) << "14 whole characters fit 29 bytes";
-    EXPECT_EQ(name->text(), QString(14, QChar(0xFC)));
-}
-
 TEST_F(ProjectInfoDialogTest, OkStoresTheEditsAndReportsTheChange) {
     auto d = open(false);
     d->edit(ProjectInfoDialog::kProjectNameEdit)->setText("Pump station 5");
@@ -192,36 +164,6 @@ TEST_F(ProjectInfoDialogTest, UntouchedFieldsStayByteForByteAndAreNoChange) {
     again->accept();
     EXPECT_EQ(again->modifiedFlag(), 0);
     EXPECT_EQ(std::memcmp(&before, &info, sizeof info), 0);
-}
-
-TEST_F(ProjectInfoDialogTest, CancelAfterAChangeAsksAndNoKeepsTheDialogOpen) {
-    auto reverted = open(false);
-    QLineEdit* version = reverted->edit(ProjectInfoDialog::kVersionEdit);
-    version->setText("13");
-    leave(version);
-    version->setText("12");
-    leave(version);
-    reverted->reject();
-    EXPECT_TRUE(boxes.shown.empty()) << "a change undone again is none";
-    EXPECT_EQ(reverted->result(), QDialog::Rejected);
-
-    auto d = open(false);
-    d->show();
-    d->edit(ProjectInfoDialog::kCityEdit)->setText("Hilltop");
-    boxes.answers = {BoxResult::No};
-    d->reject();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Data's are changed. Do you really want to cancel?");
-    EXPECT_EQ(boxes.shown[0].caption, "Project Info");
-    EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::YesNo);
-    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Question);
-    EXPECT_TRUE(d->isVisible());
-    boxes.answers = {BoxResult::Yes};
-    d->reject();
-    EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(d->result(), QDialog::Rejected);
-    EXPECT_EQ(fieldText(info.city), "Lakeside") << "the block stays as it was";
-    EXPECT_EQ(d->modifiedFlag(), 0);
 }
 
 TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {

@@ -362,6 +362,7 @@ TEST_F(ScopeSetupDialogTest, CancelAfterAChangeAsksAndYesKeepsTheEditedSettings)
     EXPECT_EQ(d->modifiedFlag(), 1) << "and count as a change";
 }
 
+// The caption lookup every tool dialog shares, shown on this one.
 TEST_F(ScopeSetupDialogTest, WithTheLanguageLibraryEveryCaptionIsLookedUp) {
     test::MarkedLibraryStrings library;
     auto d = open(&library);

@@ -98,6 +98,7 @@ TEST_F(SerialPortDialogTest, OkStoresTheChosenPortAndReportsOnlyTheUsersChange) 
     EXPECT_FALSE(d->enableTimer()->isActive()) << "closing stops the timer";
 }
 
+// The question every tool dialog asks before it drops a change, shown on this one.
 TEST_F(SerialPortDialogTest, CancelAfterAChangeAsks) {
     auto unchanged = open();
     unchanged->reject();
@@ -177,16 +178,6 @@ TEST_F(SerialPortDialogTest, AChangedDevicePathIsStoredAndCountsAsAChange) {
     EXPECT_EQ(devices[0], "/dev/serial/by-id/usb-Acme-if00") << "blanks around are dropped";
     EXPECT_EQ(devices[3], "") << "empty: back to the default device";
     EXPECT_EQ(port.portCode.load(), 0);
-}
-
-TEST_F(SerialPortDialogTest, WithTheLanguageLibraryTheCaptionsAreLookedUp) {
-    test::MarkedLibraryStrings library;
-    auto d = open(&library);
-    EXPECT_EQ(d->windowTitle(), "<Serial Port>");
-    EXPECT_EQ(d->control<QGroupBox>(SerialPortDialog::kPortGroup)->title(), "<Com Port>");
-    EXPECT_EQ(d->control<QPushButton>(1)->text(), "<OK>");
-    EXPECT_EQ(d->control<QPushButton>(2)->text(), "<Cancel>");
-    EXPECT_EQ(d->portRadio(0)->text(), "Com 1") << "no string id: the template's text";
 }
 
 }  // namespace

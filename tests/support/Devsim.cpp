@@ -51,42 +51,14 @@ int millisLeft(Clock::time_point deadline) {
     return static_cast<int>(std::max<long long>(0, left));
 }
 
-speed_t speedOf(int baud) {
-    switch (baud) {
-        case 9600:
-            return B9600;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        case 57600:
-            return B57600;
-        case 115200:
-            return B115200;
-        default:
-            return B0;
-    }
-}
-
 }  // namespace
 
 Devsim::Devsim(std::string program, std::vector<std::string> args) {
     // A command written to an emulator that has already ended must fail, not kill the test.
     static const bool pipeSignalIgnored = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
     (void)pipeSignalIgnored;
-    if (std::find(args.begin(), args.end(), "--log") == args.end()) {
-        char folder[] = "/tmp/kvt-devsim-test-XXXXXX";
-        if (::mkdtemp(folder) != nullptr) {
-            folder_ = folder;
-            logPath_ = folder_ + "/requests.log";
-            args.insert(args.begin(), {"--log", logPath_});
-        }
-    } else {
-        const auto at = std::find(args.begin(), args.end(), "--log");
-        if (at + 1 != args.end()) {
-            logPath_ = *(at + 1);
-        }
-    }
+    logPath_ = folder_.file("requests.log");
+    args.insert(args.begin(), {"--log", logPath_});
 
     int input[2];
     int output[2];
@@ -144,10 +116,6 @@ Devsim::~Devsim() {
     if (fromChild_ >= 0) {
         ::close(fromChild_);
     }
-    if (!folder_.empty()) {
-        ::unlink(logPath_.c_str());
-        ::rmdir(folder_.c_str());
-    }
 }
 
 bool Devsim::readLine(std::string& line, Clock::time_point deadline) {
@@ -179,7 +147,6 @@ bool Devsim::readLine(std::string& line, Clock::time_point deadline) {
 }
 
 std::string Devsim::command(const std::string& line, std::chrono::milliseconds timeout) {
-    info_.clear();
     if (pid_ <= 0 || exited_) {
         return {};
     }
@@ -194,7 +161,6 @@ std::string Devsim::command(const std::string& line, std::chrono::milliseconds t
         if (reply == "ok" || reply.rfind("ok ", 0) == 0 || reply.rfind("error", 0) == 0) {
             return reply;
         }
-        info_.push_back(reply);
     }
     return {};
 }
@@ -296,9 +262,9 @@ int Devsim::stop() {
     return signalAndWait(SIGTERM);
 }
 
-DevsimPort::DevsimPort(const std::string& path, int baud) {
+DevsimPort::DevsimPort(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ >= 0 && !setBaud(baud)) {
+    if (fd_ >= 0 && !configure()) {
         ::close(fd_);
         fd_ = -1;
     }
@@ -310,7 +276,7 @@ DevsimPort::~DevsimPort() {
     }
 }
 
-bool DevsimPort::setBaud(int baud) {
+bool DevsimPort::configure() {
     termios settings{};
     if (::tcgetattr(fd_, &settings) != 0) {
         return false;
@@ -320,8 +286,7 @@ bool DevsimPort::setBaud(int baud) {
     settings.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | CSTOPB | PARENB);
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
-    return ::cfsetispeed(&settings, speedOf(baud)) == 0 &&
-           ::cfsetospeed(&settings, speedOf(baud)) == 0 &&
+    return ::cfsetispeed(&settings, B19200) == 0 && ::cfsetospeed(&settings, B19200) == 0 &&
            ::tcsetattr(fd_, TCSANOW, &settings) == 0;
 }
 
@@ -363,10 +328,6 @@ std::vector<std::uint8_t> DevsimPort::exchange(const std::vector<std::uint8_t>& 
                                                std::chrono::milliseconds timeout) {
     write(request);
     return read(replyLength, timeout);
-}
-
-void DevsimPort::drain() {
-    ::tcflush(fd_, TCIFLUSH);
 }
 
 }  // namespace kvt::test

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
+
 namespace kvt::test {
 
 // One line of the emulator's request log ("0.512345 rx KPR 02 02 00 02 # note").
@@ -26,7 +28,7 @@ class Devsim {
   public:
     static constexpr std::chrono::milliseconds kReplyTimeout{5000};
 
-    // Starts the emulator. Unless `args` hold --log, it logs into a private temporary folder.
+    // Starts the emulator, logging into a private temporary folder.
     explicit Devsim(std::string program, std::vector<std::string> args = {});
     ~Devsim();
     Devsim(const Devsim&) = delete;
@@ -36,19 +38,14 @@ class Devsim {
     const std::string& startError() const { return startError_; }
     // The slave path of the current terminal (a "reopen" announces a new one).
     const std::string& terminalPath() const { return terminalPath_; }
-    const std::string& logPath() const { return logPath_; }
-    pid_t pid() const { return pid_; }
 
     // Sends one control command and returns its reply ("ok ..." or "error: ..."), or an empty
-    // string when none came in time. Lines printed before the reply are kept in lastInfo().
+    // string when none came in time.
     std::string command(const std::string& line, std::chrono::milliseconds timeout = kReplyTimeout);
-    const std::vector<std::string>& lastInfo() const { return info_; }
 
     // The number after "key=" in a reply, or -1.
     static std::int64_t field(const std::string& reply, const std::string& key);
     std::int64_t counter(const std::string& name) { return field(command("counters"), name); }
-    // Records of the current or last stream ("count").
-    std::int64_t records() { return field(command("count"), "records"); }
     // Asks again until `done` holds for the reply of `line`, or the time-out passes.
     bool waitFor(const std::string& line, const std::function<bool(const std::string&)>& done,
                  std::chrono::milliseconds timeout = kReplyTimeout);
@@ -58,10 +55,9 @@ class Devsim {
 
     // "quit", then SIGTERM, then SIGKILL; returns the exit status (-1 when killed or not run).
     int stop();
-    // Sends a signal and waits for the end; returns the exit status as stop() does.
-    int signalAndWait(int signal);
 
   private:
+    int signalAndWait(int signal);
     bool readLine(std::string& line, std::chrono::steady_clock::time_point deadline);
     bool waitForExit(std::chrono::milliseconds timeout);
 
@@ -73,23 +69,20 @@ class Devsim {
     std::string pending_;  // stdout bytes after the last complete line
     std::string terminalPath_;
     std::string startError_;
-    std::string folder_;  // private temporary folder, removed at the end
+    TempDir folder_;  // holds the request log
     std::string logPath_;
-    std::vector<std::string> info_;
 };
 
 // The PC end of the line in tests of the emulator itself: opens the terminal the way the
-// program's serial code does (raw 8N1, non-blocking, rate set with cfsetispeed/cfsetospeed).
+// program's serial code does (raw 8N1 at 19200 baud, non-blocking).
 class DevsimPort {
   public:
-    DevsimPort(const std::string& path, int baud);
+    explicit DevsimPort(const std::string& path);
     ~DevsimPort();
     DevsimPort(const DevsimPort&) = delete;
     DevsimPort& operator=(const DevsimPort&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-    bool setBaud(int baud);
 
     void write(const std::vector<std::uint8_t>& bytes);
     // STX, code, data, BCC.
@@ -103,12 +96,12 @@ class DevsimPort {
     std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& request,
                                        std::size_t replyLength,
                                        std::chrono::milliseconds timeout = kReplyTimeout);
-    // Throws away whatever waits.
-    void drain();
 
     static constexpr std::chrono::milliseconds kReplyTimeout{3000};
 
   private:
+    bool configure();
+
     int fd_ = -1;
 };
 

@@ -6,9 +6,14 @@
 
 namespace kvt::test {
 
+namespace {
+
+// Length of a request frame by its command code (the matrix row write is the long one).
 std::size_t requestLength(std::uint8_t code) {
     return code == 0x74 ? 13 : 4;
 }
+
+}  // namespace
 
 EngineHarness::EngineHarness(Config config)
     : records_(std::make_unique<Records>()), manualTime_(config.manualTime) {

@@ -88,9 +88,6 @@ class EngineHarness {
     std::thread peer_;
 };
 
-// Length of a request frame by its command code (the matrix row write is the long one).
-std::size_t requestLength(std::uint8_t code);
-
 // Waits until the engine's command word is 0 and it is at its dispatcher.
 bool waitEngineIdle(ActionEngine& engine, std::chrono::milliseconds timeout);
 

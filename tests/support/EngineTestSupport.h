@@ -30,8 +30,6 @@ int lineSpeed(int fd);
 
 // Time-outs long enough that a loaded machine never fakes one; the retry pause stays short.
 inline constexpr LinkTiming kPatient{2000, 2000, 20, 4};
-// A short reply time-out for the cases that provoke time-outs.
-inline constexpr LinkTiming kQuickTimeOut{2000, 300, 20, 4};
 
 // On manual time, with link control and the engine sleeping on `ticks`: when no exchange is in
 // flight and the engine waits for one of its own timers (retry pause, block pacing, short waits),

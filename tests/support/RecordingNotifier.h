@@ -13,7 +13,7 @@
 
 namespace kvt::test {
 
-// Keeps every notification and message box; boxes are answered with a preset result.
+// Keeps every notification and message box; every box is answered Ok.
 class RecordingNotifier final : public Notifier {
   public:
     struct Note {
@@ -31,7 +31,6 @@ class RecordingNotifier final : public Notifier {
     void post(int code, std::intptr_t value) override;
     BoxResult messageBox(const MessageBoxRequest& request, const AbandonCheck& abandon) override;
 
-    void answerBoxesWith(BoxResult result) { answer_ = result; }
     std::vector<Note> notes() const;
     std::vector<int> codes() const;
     std::vector<MessageBoxRequest> boxes() const;
@@ -48,7 +47,6 @@ class RecordingNotifier final : public Notifier {
     std::condition_variable cv_;
     std::vector<Note> notes_;
     std::vector<MessageBoxRequest> boxes_;
-    BoxResult answer_ = BoxResult::Ok;
 };
 
 // Strings for tests: the application title and a few texts the engine shows; "<id>" otherwise.

@@ -413,33 +413,6 @@ TEST_F(AcquisitionActionsTest, StepModeSendsItsRequestsAndStoresExactlyNSamples)
     })) << "cleared by the idle pass";
 }
 
-TEST_F(AcquisitionActionsTest, A20SecondStepModeRecordingEndsAt5000) {
-    setStep(20);
-    engine().post(cmd::kStepAcquisition);
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
-    EXPECT_EQ(view.updates().back(), 5000);
-    for (int i = 0; i < 5000; ++i) {
-        ASSERT_FLOAT_EQ(samples().analog[1][i],
-                        analogPercentUnsigned(static_cast<std::uint8_t>(i >> 8)))
-            << i;
-    }
-    EXPECT_FLOAT_EQ(samples().analog[0][5003], 0.0f);
-}
-
-TEST_F(AcquisitionActionsTest, RampModeSendsTheRampTime) {
-    records->scope.mode = ScopeSettings::RampMode;
-    records->scope.rampTime = 2.5f;
-    engine().post(cmd::kRampAcquisition);
-    ASSERT_TRUE(waitFor(notify::kAcquisitionEnded));
-    const auto codes = peer.codes();
-    const Bytes rss = {0x02, 0x56, 25, 0x6f};
-    const auto requests = peer.requests();
-    EXPECT_NE(std::find(requests.begin(), requests.end(), rss), requests.end());
-    EXPECT_EQ(codes.back(), kSas);
-    EXPECT_TRUE(trace.contains(" Start Ramp Mode Acquisition "));
-    EXPECT_EQ(view.updates().back(), 2000);
-}
-
 TEST_F(AcquisitionActionsTest, TriggerModeStopsItselfAfterThePostTriggerCount) {
     ScopeSettings& s = records->scope;
     s.acqTime = 4;
@@ -751,14 +724,6 @@ TEST_F(AcquisitionActionsTest, TheOrderlyStopAloneLeavesAnIdleWordAlone) {
     // An acquisition that has ended by itself gets neither stop.
     EXPECT_FALSE(requestOrderlyAcquisitionStop(engine()));
     EXPECT_EQ(engine().commandWord(), cmd::kReadStatus);
-}
-
-TEST(AcquisitionCommands, TheModePicksTheBit) {
-    EXPECT_EQ(acquisitionBitForMode(0), cmd::kStepAcquisition);
-    EXPECT_EQ(acquisitionBitForMode(1), cmd::kRampAcquisition);
-    EXPECT_EQ(acquisitionBitForMode(2), cmd::kTriggerAcquisition);
-    EXPECT_EQ(acquisitionBitForMode(3), 0u);
-    EXPECT_EQ(acquisitionBitForMode(-1), 0u);
 }
 
 }  // namespace

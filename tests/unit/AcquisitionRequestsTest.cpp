@@ -7,8 +7,6 @@
 
 #include "data/ScopeModel.h"
 #include "engine/AcquisitionRequests.h"
-#include "engine/AcquisitionSteps.h"
-#include "engine/CommandWord.h"
 
 namespace kvt {
 namespace {
@@ -148,21 +146,6 @@ TEST(AcquisitionRequestOrder, ReadBacksAreStoredWithTheirValidFlags) {
     EXPECT_EQ(s.analogSelReadValid, 1);
     EXPECT_EQ(step[1].validFlag, &ScopeSettings::acqTimeReadValid);
     EXPECT_EQ(step[7].validFlag, nullptr) << "the selection's flag is only ever set";
-}
-
-TEST(AcquisitionSteps, TheBlockLoopFollowsTheLastRequestOfEachAction) {
-    using namespace acqstep;
-    EXPECT_EQ(kTriggerArm, kTriggerStart + 3 * triggerModeRequests().size());
-    EXPECT_EQ(kRampArm, kRampStart + 3 * rampModeRequests().size());
-    EXPECT_EQ(kStepArm, kStepStart + 3 * stepModeRequests().size());
-    EXPECT_LE(kTriggerDrainAwait, kTriggerLast);
-    EXPECT_LE(kRampAwait, kRampLast);
-    EXPECT_LE(kStepAwait, kStepLast);
-    EXPECT_EQ(actionForBit(cmd::kTriggerAcquisition)->startStep, kTriggerStart);
-    EXPECT_EQ(actionForBit(cmd::kRampAcquisition)->startStep, kRampStart);
-    EXPECT_EQ(actionForBit(cmd::kStepAcquisition)->startStep, kStepStart);
-    EXPECT_EQ(actionForBit(cmd::kStopAcquisition)->startStep, kStopStart);
-    EXPECT_EQ(actionForBit(cmd::kHardStopAcquisition)->startStep, kHardStart);
 }
 
 }  // namespace

@@ -119,19 +119,6 @@ TEST_F(AcquisitionTestModeTest, An8SecondStepModeRecordingIsPacedAndStoresExactl
     EXPECT_FALSE(trace.contains("Retry 1 "));
 }
 
-TEST_F(AcquisitionTestModeTest, RampModeSendsItsRampTime) {
-    records->scope.mode = ScopeSettings::RampMode;
-    engine().post(cmd::kRampAcquisition);
-    ASSERT_TRUE(runUntil(notify::kAcquisitionEnded));
-    // In test mode nothing goes on the line, yet every request is traced as sent.
-    bool rss = false;
-    for (const auto& line : trace.lines()) {
-        rss = rss || (line.kind == 1 && line.text == "02563288");
-    }
-    EXPECT_TRUE(rss) << "RSS with 5.0 s";
-    EXPECT_EQ(updates().back(), 2000);
-}
-
 TEST_F(AcquisitionTestModeTest, At200MsBlocksHoldOneSampleAndEveryThirdIsAnnounced) {
     records->scope.sampleRateIndex = 5;  // roll mode: no trigger channel
     const std::uint32_t before = ticks.nowMs();
@@ -146,25 +133,6 @@ TEST_F(AcquisitionTestModeTest, At200MsBlocksHoldOneSampleAndEveryThirdIsAnnounc
     // The simulated device refuses PAS while its stream runs; the retry finds it idle.
     EXPECT_EQ(trace.count("Retry 1 "), 1);
     EXPECT_FALSE(trace.contains("stopped "));
-    EXPECT_EQ(engine().commandWord(), 0u);
-}
-
-TEST_F(AcquisitionTestModeTest, ABinaryTriggerEndsTriggerModeByItself) {
-    records->scope.triggerChannel = 6;  // binary channel 2
-    records->scope.binarySel[1] = 1;    // bit 1: 0x02 from record 99 on
-    engine().post(cmd::kTriggerAcquisition);
-    ASSERT_TRUE(runUntil(notify::kAcquisitionEnded));
-    EXPECT_TRUE(trace.contains("Rising Trigger, Bin-Ch:2, 1, 0"));
-    EXPECT_TRUE(trace.contains(" Start Roll-Trigger Mode Acquisition "));
-    EXPECT_TRUE(trace.contains(" Stop Acquisition "));
-    // N = 2000 and M = 1798: the trigger record lies at 2000 - 1799.
-    EXPECT_EQ(samples().binary[1][200], 0);
-    EXPECT_EQ(samples().binary[1][201], 1);
-    const Bytes stream = simulatedStream(99 + 1799);
-    for (int i = 201; i < 2000; ++i) {
-        const std::size_t k = static_cast<std::size_t>(99 + i - 201);
-        ASSERT_FLOAT_EQ(samples().analog[0][i], analogPercentUnsigned(stream[k * 6 + 1])) << i;
-    }
     EXPECT_EQ(engine().commandWord(), 0u);
 }
 

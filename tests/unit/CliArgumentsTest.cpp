@@ -85,17 +85,6 @@ TEST(CliArguments, DoubleDashEndsTheOptions) {
     EXPECT_EQ(r.invocation.args, std::vector<std::string>{"--odd-name.KVT"});
 }
 
-TEST(CliArguments, HelpNeedsNoCommandAndTakesOne) {
-    const ParseResult plain = parse({"--help"});
-    ASSERT_TRUE(plain.ok);
-    EXPECT_TRUE(plain.invocation.global.help);
-    EXPECT_EQ(plain.invocation.command, nullptr);
-    const ParseResult forCommand = parse({"record", "-h"});
-    ASSERT_TRUE(forCommand.ok);
-    ASSERT_NE(forCommand.invocation.command, nullptr);
-    EXPECT_EQ(forCommand.invocation.command->name, "record");
-}
-
 TEST(CliValues, NumbersMustBeWholeWordsAndFollowTheDialogs) {
     EXPECT_EQ(parseNumber("2.5"), 2.5);
     EXPECT_EQ(parseNumber("-50"), -50.0);
@@ -199,22 +188,6 @@ TEST(CliLinkTiming, RefusesAnythingElseAndKeepsTheTiming) {
         EXPECT_EQ(timing.replyTimeoutMs, 10000) << text;
         EXPECT_EQ(timing.retryPauseMs, 1000) << text;
     }
-}
-
-TEST(CliCommandTable, EveryCommandOfTheInterfaceIsThere) {
-    for (const char* name :
-         {"info", "status", "read-params", "write-params", "diff", "param-set", "read-matrix",
-          "write-matrix", "setpoint", "test-function", "auto-adapt", "calibrate", "reset-counter",
-          "record", "stop", "show", "export"}) {
-        const Command* command = findCommand(name);
-        ASSERT_NE(command, nullptr) << name;
-        EXPECT_EQ(commandOf(&command->declaration), command);
-        EXPECT_EQ(command->usage.substr(0, command->declaration.name.size()),
-                  command->declaration.name);
-    }
-    EXPECT_EQ(commands().size(), 17u);
-    EXPECT_FALSE(findCommand("show")->device);
-    EXPECT_TRUE(findCommand("info")->device);
 }
 
 }  // namespace

@@ -81,20 +81,5 @@ TEST(CliRecordFields, StatusShowsTheDialogsWords) {
     EXPECT_EQ(json.find("ledRed")->displayText(), "3 (blinking)");
 }
 
-TEST(CliRecordFields, MatrixHasTheRowsThatTravel) {
-    CalibrationRecord cal{};
-    cal.CAL_MATRIX_READ[6][9][0] = 0x82;
-    cal.CAL_MATRIX_READ[6][9][10] = 1;
-    const Json json = calibrationReadJson(cal);
-    const Json* matrix = json.find("CAL_MATRIX_READ");
-    ASSERT_NE(matrix, nullptr);
-    ASSERT_EQ(matrix->items().size(), 8u);
-    EXPECT_EQ(matrix->items()[0].items().size(), 1u);
-    EXPECT_EQ(matrix->items()[6].items().size(), 10u);
-    EXPECT_EQ(matrix->items()[6].items()[9].items().size(), 10u);
-    EXPECT_EQ(matrix->items()[6].items()[9].items()[0].asInteger(), 0x82);
-    EXPECT_EQ(json.find("CAL_MATRIX_PRESENT")->asInteger(), 0);
-}
-
 }  // namespace
 }  // namespace kvt::cli

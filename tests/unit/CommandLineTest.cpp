@@ -95,17 +95,5 @@ TEST(StartupEnvironment, TheBuildStampIsTheModificationTime) {
     EXPECT_EQ(buildStampOf(dir / "missing"), "");
 }
 
-TEST(StartupEnvironment, TheRunningProgramHasAStamp) {
-    const std::string stamp = programBuildStamp();
-    ASSERT_EQ(stamp.size(), 15u) << stamp;
-    for (std::size_t i = 0; i < stamp.size(); ++i) {
-        if (i == 8) {
-            EXPECT_EQ(stamp[i], ' ') << stamp;
-        } else {
-            EXPECT_TRUE(stamp[i] >= '0' && stamp[i] <= '9') << stamp;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace kvt

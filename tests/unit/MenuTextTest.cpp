@@ -16,27 +16,6 @@ std::vector<int> itemIds(const MenuEntry& popup) {
     return ids;
 }
 
-TEST(MenuText, TheBuiltInMenuIsTheMenuBarOfTheMainWindow) {
-    const MenuParseResult menu = parseMenuText(builtinMenuText());
-    ASSERT_TRUE(menu.ok) << menu.errorLine << ": " << menu.error;
-    ASSERT_EQ(menu.bar.size(), 6u);
-    EXPECT_EQ(menu.bar[0].text, "&Project");
-    EXPECT_EQ(itemIds(menu.bar[0]),
-              (std::vector<int>{32004, 32005, 32006, 32007, 32008, 32015, 32010, 32019}));
-    EXPECT_EQ(menu.bar[1].kind, MenuEntry::Kind::Item);
-    EXPECT_EQ(menu.bar[1].id, 32020);
-    EXPECT_EQ(menu.bar[1].text, "P&arameters");
-    EXPECT_EQ(menu.bar[2].id, 32021);
-    EXPECT_EQ(menu.bar[3].text, "&Diagnosis");
-    EXPECT_EQ(itemIds(menu.bar[3]), (std::vector<int>{32011, 32026, 32014, 32027, 0, 32031}));
-    EXPECT_EQ(menu.bar[4].text, "&Scope");
-    EXPECT_EQ(itemIds(menu.bar[4]), (std::vector<int>{32016, 32017, 32018, 32012, 32009}));
-    EXPECT_EQ(menu.bar[5].text, "&?");
-    EXPECT_EQ(itemIds(menu.bar[5]), (std::vector<int>{32002, 32001}));
-    EXPECT_EQ(findMenuItem(menu.bar, 32019)->text, "&Exit \tAlt+F4");
-    EXPECT_EQ(findMenuItem(menu.bar, 32002)->text, "About &Kelvanto...");
-}
-
 TEST(MenuText, FormattingAndParsingGiveTheSameMenu) {
     const MenuParseResult menu = parseMenuText(builtinMenuText());
     ASSERT_TRUE(menu.ok);

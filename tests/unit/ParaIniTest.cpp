@@ -1,3 +1,5 @@
+// KVT_para.ini at its edges: damaged, odd or unwritable files. The ordinary files read and
+// written are held byte for byte in ParameterGoldenTest.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -9,7 +11,6 @@
 #include "GermanLocale.h"
 #include "data/DecimalText.h"
 #include "data/ParaIni.h"
-#include "data/ParameterCatalogue.h"
 
 namespace kvt {
 namespace {
@@ -30,65 +31,6 @@ ParameterSets startUp(const TempDir& dir) {
     ReadParaIni(dir.path(), sets);
     WriteParaIni(dir.path(), sets);
     return sets;
-}
-
-TEST(ParaIni, FirstStartShowsEveryFieldWithTheBuiltInDefaults) {
-    TempDir dir;
-    const ParameterSets sets = startUp(dir);
-
-    for (int flag = 0; flag < kVisibilityFlagCount; ++flag) {
-        EXPECT_EQ(sets.visible[static_cast<std::size_t>(flag)], 1) << "flag " << flag;
-    }
-    const ParameterRecord& d = sets.defaultSet;
-    EXPECT_FLOAT_EQ(d.FORWARD_GAIN, 1.0f);
-    EXPECT_FLOAT_EQ(d.PROPORTIONAL_GAIN, 1.0f);
-    EXPECT_FLOAT_EQ(d.INTEGRATION_TIME, 0.1f);
-    EXPECT_FLOAT_EQ(d.DEAD_BAND, 0.1f);
-    EXPECT_EQ(d.PWM_FREQUENCY, 20);
-    EXPECT_EQ(d.CONTROL_CYCLE_TIME, 1);
-    EXPECT_EQ(d.SETPOINT_OFFSET, -50);
-    EXPECT_EQ(d.SETPOINT_SPAN, 50);
-    EXPECT_EQ(d.AUTO_ZERO_FEEDBACK_ANALOG_IN_1, 1);
-    EXPECT_EQ(d.AUTO_ZERO_FEEDBACK_ANALOG_IN_2, 1);
-    EXPECT_EQ(d.CURRENT_MIN, 100);
-    EXPECT_EQ(d.CURRENT_MAX, 100);
-    EXPECT_EQ(d.OVERTEMPERATURE_LIMIT, 50);
-    EXPECT_EQ(d.CURRENT_LIMIT_LEVEL, 100);
-    EXPECT_FLOAT_EQ(d.WINDOW_SIZE, 3.0f);
-    EXPECT_EQ(d.DELAY_TIME, 0);
-    EXPECT_EQ(d.COIL_ON_TIME, 0);
-    EXPECT_EQ(d.COIL_OFF_TIME, 0);
-
-    // Every other word is zero.
-    ParameterRecord expected{};
-    expected.FORWARD_GAIN = 1.0f;
-    expected.PROPORTIONAL_GAIN = 1.0f;
-    expected.INTEGRATION_TIME = 0.1f;
-    expected.DEAD_BAND = 0.1f;
-    expected.PWM_FREQUENCY = 20;
-    expected.CONTROL_CYCLE_TIME = 1;
-    expected.SETPOINT_OFFSET = -50;
-    expected.SETPOINT_SPAN = 50;
-    expected.AUTO_ZERO_FEEDBACK_ANALOG_IN_1 = 1;
-    expected.AUTO_ZERO_FEEDBACK_ANALOG_IN_2 = 1;
-    expected.CURRENT_MIN = 100;
-    expected.CURRENT_MAX = 100;
-    expected.OVERTEMPERATURE_LIMIT = 50;
-    expected.CURRENT_LIMIT_LEVEL = 100;
-    expected.WINDOW_SIZE = 3.0f;
-    EXPECT_TRUE(d == expected);
-}
-
-TEST(ParaIni, FirstStartWritesThe63PairsInTheirOrder) {
-    TempDir dir;
-    startUp(dir);
-    EXPECT_EQ(readFile(dir / kFile), firstStartFile());
-
-    int pairs = 0;
-    for (const ParameterDescription& p : parameterCatalogue()) {
-        pairs += p.ini.inFile() && p.ini.written ? 1 : 0;
-    }
-    EXPECT_EQ(pairs, 63);
 }
 
 TEST(ParaIni, ASecondStartLeavesTheFileAsItIs) {
@@ -115,44 +57,6 @@ TEST(ParaIni, AFloatKeepsItsValueForTheRunAndIsRoundedInTheFile) {
     EXPECT_FLOAT_EQ(next.defaultSet.INTEGRATION_TIME, 0.13f);
 }
 
-TEST(ParaIni, CodedTimingsAreReadAsSecondsAndRewrittenFromTheCode) {
-    TempDir dir;
-    writeFile(dir / kFile,
-              "[AUTOSAFE_PARAMETER]\nVALUE_COIL_ON_TIME=3\nVALUE_DELAY_TIME=12\n"
-              "VALUE_COIL_OFF_TIME=7\n");
-    const ParameterSets sets = startUp(dir);
-    EXPECT_EQ(sets.defaultSet.COIL_ON_TIME, 0);
-    EXPECT_EQ(sets.defaultSet.DELAY_TIME, 1);
-    EXPECT_EQ(sets.defaultSet.COIL_OFF_TIME, 2);
-    const std::string file = readFile(dir / kFile);
-    EXPECT_NE(file.find("VALUE_COIL_ON_TIME=0.5\n"), std::string::npos);
-    EXPECT_NE(file.find("VALUE_DELAY_TIME=10\n"), std::string::npos);
-    EXPECT_NE(file.find("VALUE_COIL_OFF_TIME=6\n"), std::string::npos);
-
-    writeFile(dir / kFile, "[AUTOSAFE_PARAMETER]\nVALUE_COIL_ON_TIME=4.0\nVALUE_DELAY_TIME=0\n");
-    const ParameterSets other = startUp(dir);
-    EXPECT_EQ(other.defaultSet.COIL_ON_TIME, 3);
-    EXPECT_EQ(other.defaultSet.DELAY_TIME, -1);
-    EXPECT_NE(readFile(dir / kFile).find("VALUE_DELAY_TIME=0\n"), std::string::npos);
-    EXPECT_NE(readFile(dir / kFile).find("VALUE_COIL_ON_TIME=4.0\n"), std::string::npos);
-}
-
-TEST(ParaIni, OnlyTheExactWordShowShowsAField) {
-    TempDir dir;
-    writeFile(dir / kFile,
-              "[CONTROL_PARAMETER]\nFORWARD_GAIN=show\nDEAD_BAND=SHOW   \nPWM=SHOWN\n"
-              "DERIVATION_TIME=HIDE\nFORWARD_OFFSET=\n");
-    const ParameterSets sets = startUp(dir);
-    EXPECT_EQ(sets.visible[1], 0) << "lower case hides";
-    EXPECT_EQ(sets.visible[5], 1) << "the profile reader strips trailing blanks";
-    EXPECT_EQ(sets.visible[11], 0);
-    EXPECT_EQ(sets.visible[6], 0);
-    EXPECT_EQ(sets.visible[0], 0) << "an empty value is not SHOW";
-    const std::string file = readFile(dir / kFile);
-    EXPECT_NE(file.find("FORWARD_GAIN=HIDE\n"), std::string::npos);
-    EXPECT_NE(file.find("DEAD_BAND=SHOW\n"), std::string::npos);
-}
-
 TEST(ParaIni, RangeSensorIsTruncatedAndWrittenWithThreeDigits) {
     TempDir dir;
     writeFile(dir / kFile, "[DISPLAY_KEYS_PARAMETER]\nVALUE_RANGE_SENSOR=5\n");
@@ -162,18 +66,6 @@ TEST(ParaIni, RangeSensorIsTruncatedAndWrittenWithThreeDigits) {
     writeFile(dir / kFile, "[DISPLAY_KEYS_PARAMETER]\nVALUE_RANGE_SENSOR=12.9\n");
     EXPECT_EQ(startUp(dir).defaultSet.RANGE_SENSOR, 12);
     EXPECT_NE(readFile(dir / kFile).find("VALUE_RANGE_SENSOR=012\n"), std::string::npos);
-}
-
-TEST(ParaIni, HysteresisAndSpanTogether) {
-    TempDir dir;
-    writeFile(dir / kFile,
-              "[SETPOINT_PARAMETER]\nVALUE_SETPOINT_HYSTERESIS=2.5\nVALUE_SETPOINT_SPAN=60\n"
-              "SETPOINT_HYSTERESIS=HIDE\n");
-    const ParameterSets sets = startUp(dir);
-    EXPECT_FLOAT_EQ(sets.defaultSet.SETPOINT_HYSTERESIS, 2.5f);
-    EXPECT_EQ(sets.defaultSet.SETPOINT_SPAN, 60);
-    EXPECT_EQ(sets.visible[23], 0);
-    EXPECT_EQ(sets.visible[18], 1);
 }
 
 TEST(ParaIni, RangeSensorVisibilityIsReadFromOutputRangeSensor) {
@@ -188,37 +80,6 @@ TEST(ParaIni, RangeSensorVisibilityIsReadFromOutputRangeSensor) {
     const std::string file = readFile(dir / kFile);
     EXPECT_NE(file.find("OUTPUT_RANGE_SENSOR=HIDE\n"), std::string::npos);
     EXPECT_NE(file.find("\nRANGE_SENSOR=HIDE\n"), std::string::npos);
-}
-
-TEST(ParaIni, CurrentLimitsAreReadFromTheAnalogSectionAndWrittenToAutosafe) {
-    TempDir dir;
-    writeFile(dir / kFile,
-              "[ANALOG_IN_OUT_PARAMETER]\nCURRENT_MIN=HIDE\nVALUE_CURRENT_MIN=400\n"
-              "VALUE_CURRENT_MAX=2000\n[AUTOSAFE_PARAMETER]\nVALUE_CURRENT_MIN=7\n");
-    const ParameterSets sets = startUp(dir);
-    EXPECT_EQ(sets.defaultSet.CURRENT_MIN, 400);
-    EXPECT_EQ(sets.defaultSet.CURRENT_MAX, 2000);
-    EXPECT_EQ(sets.visible[35], 0);
-    const std::string file = readFile(dir / kFile);
-    const std::size_t autosafe = file.find("[AUTOSAFE_PARAMETER]");
-    ASSERT_NE(autosafe, std::string::npos);
-    EXPECT_NE(file.find("VALUE_CURRENT_MIN=400\n", autosafe), std::string::npos);
-    EXPECT_NE(file.find("CURRENT_MIN=HIDE\n", autosafe), std::string::npos);
-    // The reader's own keys stay where they are, untouched.
-    EXPECT_LT(file.find("VALUE_CURRENT_MIN=400\n"), autosafe);
-}
-
-TEST(ParaIni, AnalogOutputSignalAndDirectionAreReadButNeverWritten) {
-    TempDir dir;
-    writeFile(dir / kFile,
-              "[ANALOG_IN_OUT_PARAMETER]\nANALOG_OUT_SIGNAL=HIDE\nVALUE_ANALOG_OUT_SIGNAL=2\n");
-    const ParameterSets sets = startUp(dir);
-    EXPECT_EQ(sets.defaultSet.ANALOG_OUT_SIGNAL, 2);
-    EXPECT_EQ(sets.visible[33], 0);
-    EXPECT_EQ(sets.visible[34], 1);
-    const std::string file = readFile(dir / kFile);
-    EXPECT_EQ(file.find("ANALOG_OUT_DIRECTION"), std::string::npos);
-    EXPECT_NE(file.find("VALUE_ANALOG_OUT_SIGNAL=2\n"), std::string::npos) << "kept as found";
 }
 
 TEST(ParaIni, ProfileNamesIgnoreCaseAndOtherContentIsKept) {

@@ -1,6 +1,6 @@
+// The parameter record's field rules; its field table itself is held in ParameterGoldenTest.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -8,39 +8,6 @@
 
 namespace kvt {
 namespace {
-
-TEST(ParameterFields, EveryVisibilityFlagIsUsedExactlyOnce) {
-    int uses[kVisibilityFlagCount] = {};
-    for (const auto& field : parameterFields()) {
-        if (field.flag >= 0) {
-            ASSERT_LT(field.flag, kVisibilityFlagCount) << field.name;
-            ++uses[field.flag];
-        }
-    }
-    for (int i = 0; i < kVisibilityFlagCount; ++i) {
-        EXPECT_EQ(uses[i], 1) << "flag " << i;
-    }
-}
-
-TEST(ParameterFields, OffsetsFollowTheWordOrderOfTheRecord) {
-    const auto fields = parameterFields();
-    ASSERT_EQ(fields.size(), 70u);  // words 0..70 without the reserved word 56
-    for (std::size_t i = 1; i < fields.size(); ++i) {
-        EXPECT_GT(fields[i].offset, fields[i - 1].offset) << fields[i].name;
-    }
-    EXPECT_EQ(findParameterField("SETPOINT_HYSTERESIS")->offset, 272u);
-    EXPECT_EQ(findParameterField("SETPOINT_SPAN")->offset, 72u);
-    EXPECT_EQ(findParameterField("NOT_A_FIELD"), nullptr);
-}
-
-TEST(ParameterFields, ValuesReadAndWriteThroughTheTable) {
-    ParameterRecord record{};
-    setFieldValue(record, *findParameterField("PROPORTIONAL_GAIN"), 2.35);
-    setFieldValue(record, *findParameterField("SETPOINT_OFFSET"), -50.7);
-    EXPECT_FLOAT_EQ(record.PROPORTIONAL_GAIN, 2.35f);
-    EXPECT_EQ(record.SETPOINT_OFFSET, -50);
-    EXPECT_DOUBLE_EQ(fieldValue(record, *findParameterField("SETPOINT_OFFSET")), -50.0);
-}
 
 TEST(ParameterFields, AnIntFieldTakesTheNumberTruncatedTowardZero) {
     ParameterRecord record{};

@@ -136,12 +136,5 @@ TEST(SerialDevicesTest, AMissingOrEmptyRootGivesAnEmptyList) {
     EXPECT_TRUE(listSerialDevices(root.path() / "does-not-exist").empty());
 }
 
-TEST(SerialDevicesTest, TheRunningSystemCanBeListedWithoutFault) {
-    // Whatever this machine has: every entry is a path below /dev.
-    for (const SerialDevice& device : listSerialDevices()) {
-        EXPECT_EQ(device.path.rfind("/dev/", 0), 0u) << device.path;
-    }
-}
-
 }  // namespace
 }  // namespace kvt

@@ -105,16 +105,6 @@ TEST(SerialPort, AMissingDeviceOrAFileThatIsNoTerminalIsRefused) {
     }
 }
 
-TEST(SerialPort, DevicePathsFollowThePortCode) {
-    LinkHarness h;
-    EXPECT_EQ(h.port().devicePath(0), "/dev/ttyS0");
-    EXPECT_EQ(h.port().devicePath(7), "/dev/ttyS7");
-    h.port().setDevicePath(2, "/dev/ttyUSB0");
-    EXPECT_EQ(h.port().devicePath(2), "/dev/ttyUSB0");
-    h.port().setDeviceOverride("/tmp/x");
-    EXPECT_EQ(h.port().devicePath(2), "/tmp/x");
-}
-
 TEST(SerialPort, WritesAndReadsBytes) {
     Pty pty;
     LinkHarness h;

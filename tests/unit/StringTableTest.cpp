@@ -59,18 +59,6 @@ TEST(BuiltinStrings, IdsAscendAndLieInTheProgramsRanges) {
     }
 }
 
-TEST(BuiltinStrings, TextsKeepTheirBlanksLineBreaksAndCharacters) {
-    StringTable strings;
-    EXPECT_EQ(strings.text(9), std::string(30, 'M'));
-    EXPECT_EQ(strings.text(25), "Could not open File\n");
-    EXPECT_EQ(strings.text(134), " -- ");
-    EXPECT_EQ(strings.text(138), "Temperature / \u00b0C");
-    EXPECT_EQ(strings.text(381), " !!! Caution !!! \n Are you sure to start Auto-Adapt ? ");
-    for (int id : {5 /* an id without a text */, -1, 99999}) {
-        EXPECT_EQ(strings.text(id), "") << id;
-    }
-}
-
 TEST(StringTable, WithoutALibraryTheProgramsTextsStandAndNoBoxIsShown) {
     TempDir dir;
     RecordedTable recorded;
