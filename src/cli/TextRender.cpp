@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "data/Cp1252.h"
+
 namespace kvt::cli {
 namespace {
 
@@ -77,7 +79,8 @@ std::string renderText(const Json& result) {
     } else {
         out = inlineText(result) + "\n";
     }
-    return out;
+    // Texts that came from the controller or a file may hold any bytes; a terminal gets UTF-8.
+    return asValidUtf8(out);
 }
 
 }  // namespace kvt::cli

@@ -123,6 +123,23 @@ std::optional<std::string> utf8ToCp1252(std::string_view text, char32_t* refused
     return out;
 }
 
+std::string asValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 0;
+        decodeUtf8(text, i, length);
+        if (length == 0) {
+            appendUtf8(out, characterOf(static_cast<std::uint8_t>(text[i])));
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
 std::size_t utf8CharacterLength(std::string_view text, std::size_t i) {
     std::size_t length = 0;
     if (i < text.size()) {

@@ -17,6 +17,10 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // character that Windows-1252 cannot hold. `refused` then gets that character.
 std::optional<std::string> utf8ToCp1252(std::string_view text, char32_t* refused = nullptr);
 
+// The text with every byte that is not part of a well-formed UTF-8 character read as
+// Windows-1252: valid UTF-8 whatever the bytes, and unchanged when they already were.
+std::string asValidUtf8(std::string_view text);
+
 // Length of the well-formed UTF-8 character at text[i], 0 when the bytes there are not one.
 std::size_t utf8CharacterLength(std::string_view text, std::size_t i);
 

@@ -36,6 +36,7 @@ TEST(Cp1252, OnlyWellFormedUtf8PassesForUtf8) {
         EXPECT_TRUE(isValidUtf8(cli::jsonQuoted(bad))) << bad;
     }
     EXPECT_EQ(cli::jsonQuoted("\xED\xA0\x80"), "\"\u00ED\u00A0\u20AC\"");
+    EXPECT_EQ(asValidUtf8("a\xE0\x8E\xE0\x01 \u20AC"), "a\u00E0\u017D\u00E0\x01 \u20AC");
     for (const char* good : {"", "a", "\u00FC", "\u20AC", "\U0010FFFF", "\uD7FF\uE000"}) {
         EXPECT_TRUE(isValidUtf8(good)) << good;
         EXPECT_EQ(cli::jsonQuoted(good), std::string("\"") + good + "\"");
