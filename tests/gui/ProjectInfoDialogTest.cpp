@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "GuiTestSupport.h"
+#include "SampleProjectInfo.h"
 #include "app/ProjectInfoDialog.h"
 #include "data/ProjectFile.h"
 #include "data/StringTable.h"
@@ -18,18 +19,7 @@ using test::leave;
 
 class ProjectInfoDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::memset(&info, 0, sizeof info);
-        setFieldText(info.projectName, "Pump station 4");
-        setFieldText(info.fileName, "PUMP4.KVT");
-        setFieldText(info.fullPath, "/srv/projects/PUMP4.KVT");
-        info.projectVersion = 12;
-        setFieldText(info.name, "Waterworks");
-        setFieldText(info.address, "Riverside 1");
-        setFieldText(info.city, "Lakeside");
-        setFieldText(info.phoneFax, "+00 123 456");
-        setFieldText(info.email, "service@example.org");
-    }
+    void SetUp() override { info = test::sampleProjectInfo(); }
 
     std::unique_ptr<ProjectInfoDialog> open(bool newMode, Strings* with = nullptr) {
         return std::make_unique<ProjectInfoDialog>(nullptr, with != nullptr ? *with : strings,

@@ -17,6 +17,7 @@
 #include "CalibrationShots.h"
 #include "DiagnosisShots.h"
 #include "GuiTestSupport.h"
+#include "SampleProjectInfo.h"
 #include "StepRecording.h"
 #include "app/DebugDialog.h"
 #include "app/MainFrame.h"
@@ -112,17 +113,7 @@ QImage scopeView(bool zoomedWithGrid) {
 }
 
 QImage projectInfoDialog() {
-    ProjectInfo info;
-    std::memset(&info, 0, sizeof info);
-    setFieldText(info.projectName, "Pump station 4");
-    setFieldText(info.fileName, "PUMP4.KVT");
-    setFieldText(info.fullPath, "/srv/projects/PUMP4.KVT");
-    info.projectVersion = 12;
-    setFieldText(info.name, "Waterworks");
-    setFieldText(info.address, "Riverside 1");
-    setFieldText(info.city, "Lakeside");
-    setFieldText(info.phoneFax, "+00 123 456");
-    setFieldText(info.email, "service@example.org");
+    ProjectInfo info = sampleProjectInfo();
     StringTable strings;
     ScriptedBoxes boxes;
     ProjectInfoDialog dialog(nullptr, strings, boxes, info, true);
