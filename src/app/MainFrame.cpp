@@ -195,6 +195,12 @@ void CMainFrame::onMessageReceived(int code, std::intptr_t value) {
     } else if (route.view == NotificationRoute::View::Post) {
         QMetaObject::invokeMethod(
             view_, [this] { view_->onAcquisitionEnded(); }, Qt::QueuedConnection);
+        // The recording is part of the project file: without this, Exit would drop it unasked.
+        // A hard stop with nothing started ends no recording of this project.
+        if (recordingStarted_) {
+            recordingStarted_ = false;
+            setModified(true);
+        }
     }
     switch (route.box) {
         case NotificationRoute::Box::CommunicationError:
@@ -414,6 +420,7 @@ void CMainFrame::startAcquisition() {
     view_->startAcquisitionView(mode);
     // A mode outside the three starts nothing.
     if (const std::uint32_t bit = acquisitionBitForMode(mode); bit != 0) {
+        recordingStarted_ = true;
         session_->engine().post(bit);
         trace_.info(acquisitionStartTrace(mode));
     }

@@ -123,6 +123,24 @@ TEST_F(MainFrameTest, RecordsInTestModeAndRefusesToExitMeanwhile) {
     EXPECT_TRUE(f.exitAllowed());
 }
 
+TEST_F(MainFrameTest, ACompletedRecordingMarksTheProjectModifiedSoExitAsksToSaveIt) {
+    CMainFrame& f = startStepRecordingInTestMode();
+    EXPECT_FALSE(f.modified());
+    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return f.modified(); })) << "the recording is part of the project";
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT TESTMODE  -  [ UNKNOWN.KVT *]");
+    boxes.answers = {BoxResult::Yes};
+    EXPECT_TRUE(f.exitAllowed());
+    EXPECT_EQ(boxes.shown.back().text, strings.text(32)) << "Exit asked to save";
+    EXPECT_EQ(fs::file_size(dir / "UNKNOWN.KVT"), 173624u);
+}
+
+TEST_F(MainFrameTest, AnEndAnnouncedWithNoRecordingStartedLeavesTheProjectUnmodified) {
+    CMainFrame& f = start();
+    f.onMessageReceived(0x31, 0);  // what a hard stop with nothing running announces
+    EXPECT_FALSE(f.modified());
+}
+
 TEST_F(MainFrameTest, AStopLetsTheProgramExitAndWithNothingRunningIsAHardStop) {
     StartupSwitches switches;
     switches.testMode = 1;
