@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/FrameGeometry.h"
 #include "app/FrameTexts.h"
 #include "app/QtProjectPrompts.h"
 #include "data/ParaIni.h"
@@ -63,6 +64,10 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::create() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     screenClass_ = screen != nullptr && screen->size().width() <= 1000 ? 800 : 1024;
+    if (screen != nullptr) {
+        // The size the frame returns to from maximized, and keeps where nothing maximizes it.
+        setGeometry(restoredFrameGeometry(screen->availableGeometry()));
+    }
     setAttribute(Qt::WA_DeleteOnClose, false);
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(192, 192, 192));

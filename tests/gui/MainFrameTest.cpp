@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 
 #include "GuiTestSupport.h"
+#include "app/FrameGeometry.h"
 #include "app/MainFrame.h"
 #include "scope/view/ChildView.h"
 
@@ -66,6 +68,24 @@ TEST_F(MainFrameTest, AFreshStartShowsTheDefaultProjectAndWritesItsFiles) {
     EXPECT_FLOAT_EQ(f.records().params.currentSet.PROPORTIONAL_GAIN, 1.0f);
     EXPECT_EQ(f.action(command::kCalibration), nullptr) << "calibration only with -CAL";
     EXPECT_NE(f.action(command::kParameters), nullptr);
+}
+
+TEST_F(MainFrameTest, TheRestoredSizeIsThreeQuartersOfTheScreenAndAtLeast1024By720) {
+    EXPECT_EQ(restoredFrameSize(QSize(1920, 1080)), QSize(1440, 810));
+    EXPECT_EQ(restoredFrameSize(QSize(2560, 1440)), QSize(1920, 1080));
+    EXPECT_EQ(restoredFrameSize(QSize(1280, 800)), QSize(1024, 720));
+    EXPECT_EQ(restoredFrameGeometry(QRect(0, 0, 1920, 1080)), QRect(240, 135, 1440, 810));
+    EXPECT_EQ(restoredFrameGeometry(QRect(0, 0, 800, 600)).topLeft(), QPoint(0, 0))
+        << "a small screen keeps the title bar on it";
+
+    // The window itself, before anything maximizes it.
+    CMainFrame::Environment env = frameEnvironment();
+    frame = std::make_unique<CMainFrame>(std::move(env));
+    ASSERT_TRUE(frame->create());
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(frame->geometry(), restoredFrameGeometry(available));
+    EXPECT_GE(frame->width(), 1024);
+    EXPECT_GE(frame->height(), 720);
 }
 
 TEST_F(MainFrameTest, TestModeAndTheLogSwitchShowInTheTitleAndTheTrace) {
