@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/FrameGeometry.h"
 #include "app/FrameTexts.h"
 #include "app/QtProjectPrompts.h"
 #include "data/ParaIni.h"
@@ -63,6 +64,10 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::create() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     screenClass_ = screen != nullptr && screen->size().width() <= 1000 ? 800 : 1024;
+    if (screen != nullptr) {
+        // The size the frame returns to from maximized, and keeps where nothing maximizes it.
+        setGeometry(restoredFrameGeometry(screen->availableGeometry()));
+    }
     setAttribute(Qt::WA_DeleteOnClose, false);
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -195,6 +200,12 @@ void CMainFrame::onMessageReceived(int code, std::intptr_t value) {
     } else if (route.view == NotificationRoute::View::Post) {
         QMetaObject::invokeMethod(
             view_, [this] { view_->onAcquisitionEnded(); }, Qt::QueuedConnection);
+        // The recording is part of the project file: without this, Exit would drop it unasked.
+        // A hard stop with nothing started ends no recording of this project.
+        if (recordingStarted_) {
+            recordingStarted_ = false;
+            setModified(true);
+        }
     }
     switch (route.box) {
         case NotificationRoute::Box::CommunicationError:
@@ -414,6 +425,7 @@ void CMainFrame::startAcquisition() {
     view_->startAcquisitionView(mode);
     // A mode outside the three starts nothing.
     if (const std::uint32_t bit = acquisitionBitForMode(mode); bit != 0) {
+        recordingStarted_ = true;
         session_->engine().post(bit);
         trace_.info(acquisitionStartTrace(mode));
     }

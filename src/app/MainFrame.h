@@ -138,6 +138,7 @@ class CMainFrame : public QMainWindow {
     DevicePaths devicePaths_{};
     int screenClass_ = 1024;
     int modified_ = 0;
+    bool recordingStarted_ = false;  // from Start Acquisition until its end is announced
     bool closing_ = false;
     bool exitApproved_ = false;
     bool threadsStopped_ = false;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 
 #include "GuiTestSupport.h"
+#include "app/FrameGeometry.h"
 #include "app/MainFrame.h"
 #include "scope/view/ChildView.h"
 
@@ -68,6 +70,24 @@ TEST_F(MainFrameTest, AFreshStartShowsTheDefaultProjectAndWritesItsFiles) {
     EXPECT_NE(f.action(command::kParameters), nullptr);
 }
 
+TEST_F(MainFrameTest, TheRestoredSizeIsThreeQuartersOfTheScreenAndAtLeast1024By720) {
+    EXPECT_EQ(restoredFrameSize(QSize(1920, 1080)), QSize(1440, 810));
+    EXPECT_EQ(restoredFrameSize(QSize(2560, 1440)), QSize(1920, 1080));
+    EXPECT_EQ(restoredFrameSize(QSize(1280, 800)), QSize(1024, 720));
+    EXPECT_EQ(restoredFrameGeometry(QRect(0, 0, 1920, 1080)), QRect(240, 135, 1440, 810));
+    EXPECT_EQ(restoredFrameGeometry(QRect(0, 0, 800, 600)).topLeft(), QPoint(0, 0))
+        << "a small screen keeps the title bar on it";
+
+    // The window itself, before anything maximizes it.
+    CMainFrame::Environment env = frameEnvironment();
+    frame = std::make_unique<CMainFrame>(std::move(env));
+    ASSERT_TRUE(frame->create());
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(frame->geometry(), restoredFrameGeometry(available));
+    EXPECT_GE(frame->width(), 1024);
+    EXPECT_GE(frame->height(), 720);
+}
+
 TEST_F(MainFrameTest, TestModeAndTheLogSwitchShowInTheTitleAndTheTrace) {
     StartupSwitches switches;
     switches.testMode = 1;
@@ -121,6 +141,24 @@ TEST_F(MainFrameTest, RecordsInTestModeAndRefusesToExitMeanwhile) {
     EXPECT_GT(f.view().model().state().progressX, 600);
     EXPECT_NE(f.records().samples.analog[0][999], 0.0f) << "the simulated ramp was recorded";
     EXPECT_TRUE(f.exitAllowed());
+}
+
+TEST_F(MainFrameTest, ACompletedRecordingMarksTheProjectModifiedSoExitAsksToSaveIt) {
+    CMainFrame& f = startStepRecordingInTestMode();
+    EXPECT_FALSE(f.modified());
+    ASSERT_TRUE(waitFor([&] { return f.commandWord() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return f.modified(); })) << "the recording is part of the project";
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT TESTMODE  -  [ UNKNOWN.KVT *]");
+    boxes.answers = {BoxResult::Yes};
+    EXPECT_TRUE(f.exitAllowed());
+    EXPECT_EQ(boxes.shown.back().text, strings.text(32)) << "Exit asked to save";
+    EXPECT_EQ(fs::file_size(dir / "UNKNOWN.KVT"), 173624u);
+}
+
+TEST_F(MainFrameTest, AnEndAnnouncedWithNoRecordingStartedLeavesTheProjectUnmodified) {
+    CMainFrame& f = start();
+    f.onMessageReceived(0x31, 0);  // what a hard stop with nothing running announces
+    EXPECT_FALSE(f.modified());
 }
 
 TEST_F(MainFrameTest, AStopLetsTheProgramExitAndWithNothingRunningIsAHardStop) {
