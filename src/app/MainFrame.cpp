@@ -298,13 +298,7 @@ void CMainFrame::newProject() {
         ProjectInfo& info = records_->projectInfo;
         setFieldText(info.fullPath, fieldText(info.fileName));
         ProjectContext context = projectContext();
-        const ProjectFileResult written = WriteProjectFile(fieldText(info.fullPath), context);
-        if (written.clearsModified) {
-            modified_ = 0;
-        } else if (!written.ok && !written.message.empty()) {
-            showBox({written.message, env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
-                     BoxIcon::Exclamation, true});
-        }
+        modified_ = WriteNewProject(context, prompts(), modified_ != 0).modified ? 1 : 0;
         refreshTitle();
     }
     resetScopeView();
