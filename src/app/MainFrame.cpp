@@ -207,6 +207,13 @@ void CMainFrame::onMessageReceived(int code, std::intptr_t value) {
             setModified(true);
         }
     }
+    if (recordingStarted_ && (route.box == NotificationRoute::Box::CommunicationError ||
+                              route.box == NotificationRoute::Box::BaudrateError)) {
+        recordingStarted_ = false;
+        view_->onAcquisitionAbandoned();
+        // The start emptied the buffers and part of a recording is in them: the project changed.
+        setModified(true);
+    }
     switch (route.box) {
         case NotificationRoute::Box::CommunicationError:
             showBox({env_.strings.text(ids::kCommunicationError), env_.strings.text(ids::kAppTitle),

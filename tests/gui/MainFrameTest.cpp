@@ -213,6 +213,16 @@ TEST_F(MainFrameTest, NotificationsGoWhereTheirRouteSays) {
     EXPECT_EQ(boxes.shown[2].caption, "ZEB");
 }
 
+TEST_F(MainFrameTest, ACommunicationErrorDuringARecordingEndsTheRecordingLook) {
+    CMainFrame& f = startStepRecordingInTestMode();
+    ASSERT_TRUE(waitFor([&] { return f.view().model().state().progressX > 0; }));
+    f.onMessageReceived(4, 0);  // as a time-out that used up its retries announces itself
+    EXPECT_EQ(f.view().model().state().progressX, 0) << "no progress bar mid-plot";
+    EXPECT_EQ(f.records().acquisition.acquisitionActive.load(), 0) << "the traces drawn wide";
+    EXPECT_EQ(boxes.count("Communication Error"), 1);
+    EXPECT_TRUE(f.modified()) << "part of a recording replaced the project's";
+}
+
 TEST_F(MainFrameTest, ABaudrateErrorSaysWhyThePortWouldNotOpen) {
     const std::string missing = (dir / "no-such-tty").string();
     CMainFrame::Environment env = frameEnvironment();
