@@ -1,5 +1,6 @@
 #include "app/FrameTexts.h"
 
+#include "data/DisplayLine.h"
 #include "data/ProjectFile.h"
 
 namespace kvt {
@@ -23,15 +24,16 @@ std::string frameTitle(Strings& strings, const ProjectInfo& info, bool testMode,
     }
     title += " - ";
     title += " [ ";
-    title += fieldText(info.fullPath);
+    title += displayLine(fieldText(info.fullPath));
     title += modified ? " *]" : " ]";
     return title;
 }
 
 StatusTexts statusTexts(Strings& strings, const Records& records) {
     StatusTexts t;
-    t.project = strings.text(kProjectLabel) + fieldText(records.projectInfo.projectName);
-    t.file = strings.text(kFileLabel) + fieldText(records.projectInfo.fileName);
+    t.project =
+        strings.text(kProjectLabel) + displayLine(fieldText(records.projectInfo.projectName));
+    t.file = strings.text(kFileLabel) + displayLine(fieldText(records.projectInfo.fileName));
     const int setpoint = setpointAdjustmentState(records.params);
     t.setpoint = strings.text(kSetpointLabel) + strings.text(setpoint == 1   ? kNormal
                                                              : setpoint == 2 ? kCustom

@@ -207,6 +207,13 @@ void CMainFrame::onMessageReceived(int code, std::intptr_t value) {
             setModified(true);
         }
     }
+    if (recordingStarted_ && (route.box == NotificationRoute::Box::CommunicationError ||
+                              route.box == NotificationRoute::Box::BaudrateError)) {
+        recordingStarted_ = false;
+        view_->onAcquisitionAbandoned();
+        // The start emptied the buffers and part of a recording is in them: the project changed.
+        setModified(true);
+    }
     switch (route.box) {
         case NotificationRoute::Box::CommunicationError:
             showBox({env_.strings.text(ids::kCommunicationError), env_.strings.text(ids::kAppTitle),
@@ -298,13 +305,7 @@ void CMainFrame::newProject() {
         ProjectInfo& info = records_->projectInfo;
         setFieldText(info.fullPath, fieldText(info.fileName));
         ProjectContext context = projectContext();
-        const ProjectFileResult written = WriteProjectFile(fieldText(info.fullPath), context);
-        if (written.clearsModified) {
-            modified_ = 0;
-        } else if (!written.ok && !written.message.empty()) {
-            showBox({written.message, env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
-                     BoxIcon::Exclamation, true});
-        }
+        modified_ = WriteNewProject(context, prompts(), modified_ != 0).modified ? 1 : 0;
         refreshTitle();
     }
     resetScopeView();

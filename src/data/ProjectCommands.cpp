@@ -94,6 +94,24 @@ SaveOutcome SaveProjectAs(ProjectContext& context, ProjectPrompts& prompts, bool
     return write(context, prompts, modified, target);
 }
 
+SaveOutcome WriteNewProject(ProjectContext& context, ProjectPrompts& prompts, bool modified) {
+    const std::string path = fieldText(context.records.projectInfo.fullPath);
+    const std::string caption = context.strings.text(ids::kAppTitle);
+    std::error_code error;
+    if (std::filesystem::exists(path, error) &&
+        !prompts.askYesNo(format(kReplaceQuestion, path.c_str()), caption)) {
+        return {save_result::kCancelled, true};
+    }
+    const ProjectFileResult written = WriteProjectFile(path, context);
+    if (!written.ok) {
+        if (!written.message.empty()) {
+            prompts.warn(written.message, caption);
+        }
+        return {save_result::kWriteFailed, modified};
+    }
+    return {save_result::kSaved, modified && !written.clearsModified};
+}
+
 OpenOutcome OpenProject(ProjectContext& context, ProjectPrompts& prompts, bool modified,
                         const std::function<void()>& beforeLoad) {
     OpenOutcome outcome;

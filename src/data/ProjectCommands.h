@@ -68,6 +68,11 @@ SaveOutcome SaveProject(ProjectContext& context, ProjectPrompts& prompts, bool m
 // change only when the file was written.
 SaveOutcome SaveProjectAs(ProjectContext& context, ProjectPrompts& prompts, bool modified);
 
+// New (32004), its last step: writes the new project under its full path. A file already there
+// is replaced only when the user says Yes; No keeps the file as it was and the new project
+// unsaved (modified). A failure is told with the reason.
+SaveOutcome WriteNewProject(ProjectContext& context, ProjectPrompts& prompts, bool modified);
+
 // Open (32005): asks to save a modified project first (a failed or impossible save ends the
 // command), lets the user choose a file, checks that it can be read ("Could not open File\n" and
 // the path otherwise), calls beforeLoad (the main window clears the engine's command word

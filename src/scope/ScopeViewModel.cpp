@@ -57,6 +57,11 @@ void ScopeViewModel::startAcquisition(int mode) {
     }
 }
 
+void ScopeViewModel::abandonAcquisition() {
+    state_.progressX = 0;
+    state_.previousProgressX = 0;
+}
+
 void ScopeViewModel::refreshReadout() {
     const int index =
         readoutIndex(state_.readoutTime, state_.period, settings_.acqTime, triggerMode());

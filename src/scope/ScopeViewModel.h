@@ -68,6 +68,8 @@ class ScopeViewModel {
     void zoom(const ZoomRect& rect);
     // A display update with this many samples: moves the progress bar and the readout values;
     // returns the part of the page to repaint.
+    // A recording broken off by a communication error: no progress bar any more.
+    void abandonAcquisition();
     ProgressDamage progress(int sampleCount);
 
     // Drawing.

@@ -118,6 +118,23 @@ TEST_F(MainFrameTest, ExitAsksToSaveAModifiedProject) {
     EXPECT_EQ(fs::file_size(dir / "UNKNOWN.KVT"), 173624u);
 }
 
+TEST_F(MainFrameTest, AFileWhoseTextsHoldNewlinesKeepsTitleAndStatusBarsOneLineHigh) {
+    CMainFrame& f = start();
+    const fs::path file = dir / "x\npasswd.KVT";
+    ProjectInfo& info = f.records().projectInfo;
+    setFieldText(info.projectName, "root:x:0\ndaemon:x:1");
+    setProjectPath(info, file.string(), nullptr);
+    ASSERT_EQ(f.saveProject(), save_result::kSaved);
+    setFieldText(info.projectName, "");
+    prompts.file = file.string();
+    f.openProject();
+    ASSERT_EQ(fieldText(info.projectName), "root:x:0\ndaemon:x:1") << "the file's bytes load";
+    f.updateStatusBars();
+    EXPECT_EQ(f.windowTitle().toStdString(), "KVT -  [ " + (dir / "x").string() + " ]");
+    EXPECT_EQ(f.projectStatusBar()->paneText(0).toStdString(), "Project: root:x:0");
+    EXPECT_EQ(f.fileStatusBar()->paneText(0).toStdString(), "File: x");
+}
+
 TEST_F(MainFrameTest, AFailedSaveKeepsTheWindowOpen) {
     CMainFrame& f = start();
     setFieldText(f.records().projectInfo.fullPath, (dir / "no-such-folder" / "p.KVT").string());
@@ -194,6 +211,16 @@ TEST_F(MainFrameTest, NotificationsGoWhereTheirRouteSays) {
     EXPECT_EQ(boxes.shown[1].caption, "KVT");
     EXPECT_EQ(boxes.shown[2].text, "ERROR OnMsgReceive ");
     EXPECT_EQ(boxes.shown[2].caption, "ZEB");
+}
+
+TEST_F(MainFrameTest, ACommunicationErrorDuringARecordingEndsTheRecordingLook) {
+    CMainFrame& f = startStepRecordingInTestMode();
+    ASSERT_TRUE(waitFor([&] { return f.view().model().state().progressX > 0; }));
+    f.onMessageReceived(4, 0);  // as a time-out that used up its retries announces itself
+    EXPECT_EQ(f.view().model().state().progressX, 0) << "no progress bar mid-plot";
+    EXPECT_EQ(f.records().acquisition.acquisitionActive.load(), 0) << "the traces drawn wide";
+    EXPECT_EQ(boxes.count("Communication Error"), 1);
+    EXPECT_TRUE(f.modified()) << "part of a recording replaced the project's";
 }
 
 TEST_F(MainFrameTest, ABaudrateErrorSaysWhyThePortWouldNotOpen) {

@@ -140,6 +140,30 @@ TEST_F(ProjectCommandsTest, SaveProjectAsAFailureKeepsTheProjectWhereItWas) {
     EXPECT_EQ(prompts.warnings.size(), 1u);
 }
 
+TEST_F(ProjectCommandsTest, NewProjectAsksBeforeReplacingAnExistingFileAndNoKeepsItsBytes) {
+    setProjectPath(records->projectInfo, path("p.KVT"), nullptr);
+    SaveOutcome outcome = WriteNewProject(context, prompts, true);
+    EXPECT_EQ(outcome.result, save_result::kSaved);
+    EXPECT_FALSE(outcome.modified);
+    EXPECT_TRUE(prompts.questions.empty()) << "a new file needs no question";
+
+    const std::string old = readFile(dir / "p.KVT");
+    records->params.currentSet.SETPOINT_SPAN = 70;
+    prompts.answerYes = false;
+    outcome = WriteNewProject(context, prompts, false);
+    EXPECT_EQ(outcome.result, save_result::kCancelled);
+    EXPECT_TRUE(outcome.modified) << "the new project is still to be saved";
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_NE(prompts.questions[0].text.find(path("p.KVT")), std::string::npos);
+    EXPECT_EQ(readFile(dir / "p.KVT"), old);
+
+    prompts.answerYes = true;
+    outcome = WriteNewProject(context, prompts, true);
+    EXPECT_EQ(outcome.result, save_result::kSaved);
+    EXPECT_FALSE(outcome.modified);
+    EXPECT_NE(readFile(dir / "p.KVT"), old);
+}
+
 TEST_F(ProjectCommandsTest, OpenProjectLoadsTheChosenFileAndAllowsWriting) {
     records->params.currentSet.SETPOINT_SPAN = 77;
     setProjectPath(records->projectInfo, path("saved.KVT"), nullptr);

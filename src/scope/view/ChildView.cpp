@@ -129,6 +129,12 @@ void CChildView::onAcquisitionEnded() {
     repaint();
 }
 
+void CChildView::onAcquisitionAbandoned() {
+    flags_.acquisitionActive.store(0);
+    model_.abandonAcquisition();
+    onAcquisitionEnded();
+}
+
 void CChildView::nextTab() {
     const int had = tabStopWithFocus();
     if (had < 0) {

@@ -67,6 +67,9 @@ class CChildView : public QWidget {
     void onDisplayUpdate(int sampleCount);
     // Notification 0x31: refreshes the readout values and repaints everything now.
     void onAcquisitionEnded();
+    // A communication error ended the recording: the view leaves its recording look (thin pens,
+    // progress bar) at once instead of keeping it until the next recording.
+    void onAcquisitionAbandoned();
     // Keyboard commands 32022 (Tab), 32023 (Shift+Tab) and 32025 (Enter).
     void nextTab();
     void prevTab();
