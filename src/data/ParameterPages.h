@@ -105,6 +105,7 @@ struct CaptionRow {
     int control = 0;
     int stringId = 0;
     const char* text = "";
+    bool visible = true;
 };
 
 struct PageTable {
