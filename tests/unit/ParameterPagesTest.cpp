@@ -101,6 +101,22 @@ TEST(ParameterPages, ChoiceRowsOfferTheLimitsCodes) {
     }
 }
 
+// Every field a page may hold is edited by exactly one row of that page.
+TEST(ParameterPages, EveryLimitedFieldHasOneRowOnItsPage) {
+    for (const ParameterLimit& limit : parameterLimits()) {
+        int rows = 0;
+        for (const PageTable& page : parameterPageTables()) {
+            for (const NumericRow& row : page.numerics) {
+                rows += row.field == limit.field ? 1 : 0;
+            }
+            for (const ChoiceRow& row : page.choices) {
+                rows += row.field == limit.field ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(rows, 1) << limit.field;
+    }
+}
+
 // Object names are built from the ids, so an id may stand only once on a page; and every
 // caption has a text, with or without a language library.
 TEST(ParameterPages, ControlIdsAreUniquePerPageAndCaptionsHaveTexts) {
