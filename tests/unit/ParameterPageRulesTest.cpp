@@ -10,30 +10,24 @@
 namespace kvt {
 namespace {
 
-const NumericRow& numeric(std::string_view field) {
+template <typename Row>
+const Row& rowOf(std::span<const Row> PageTable::*rows, std::string_view field) {
     for (const PageTable& page : parameterPageTables()) {
-        for (const NumericRow& row : page.numerics) {
+        for (const Row& row : page.*rows) {
             if (row.field == field) {
                 return row;
             }
         }
     }
     ADD_FAILURE() << field;
-    static const NumericRow none{};
+    static const Row none{};
     return none;
 }
-
-const ChoiceRow& choice(std::string_view field) {
-    for (const PageTable& page : parameterPageTables()) {
-        for (const ChoiceRow& row : page.choices) {
-            if (row.field == field) {
-                return row;
-            }
-        }
-    }
-    ADD_FAILURE() << field;
-    static const ChoiceRow none{};
-    return none;
+const NumericRow& numeric(std::string_view f) {
+    return rowOf(&PageTable::numerics, f);
+}
+const ChoiceRow& choice(std::string_view f) {
+    return rowOf(&PageTable::choices, f);
 }
 
 VisibilityFlags allShown() {
@@ -215,43 +209,36 @@ TEST(ParameterPageRules, StructureEnablesTheControlParameters) {
 
 TEST(ParameterPageRules, PageRulesFollowTheEditedSet) {
     struct Case {
-        const char* what;
-        void (*set)(ParameterRecord&);
+        std::string_view set;
+        std::int32_t value;
         std::string_view field;
         bool enabled;
     };
     const Case cases[] = {
-        {"display 3", [](ParameterRecord& r) { r.DISPLAY_SELECT = 3; }, "RANGE_SENSOR", false},
-        {"display 3", [](ParameterRecord& r) { r.DISPLAY_SELECT = 3; }, "DP", false},
-        {"display 7", [](ParameterRecord& r) { r.DISPLAY_SELECT = 7; }, "DP", true},
-        {"no ramp", [](ParameterRecord& r) { r.RAMP_FUNCTION = 0; }, "RAMP_RISE_TIME", false},
-        {"no ramp", [](ParameterRecord& r) { r.RAMP_FUNCTION = 0; }, "RAMP_FALL_TIME", false},
-        {"falling", [](ParameterRecord& r) { r.RAMP_FUNCTION = 2; }, "RAMP_RISE_TIME", true},
-        {"normal adj.", [](ParameterRecord& r) { r.SETPOINT_ADJUSTMENT = 0; }, "SETPOINT_SPAN",
-         false},
-        {"custom adj.", [](ParameterRecord& r) { r.SETPOINT_ADJUSTMENT = 1; }, "SETPOINT_OFFSET",
-         true},
-        {"current",
-         [](ParameterRecord& r) {
-             r.SETPOINT_ADJUSTMENT = 1;
-             r.FEEDBACK_SELECT = 3;
-         },
-         "SETPOINT_OFFSET", false},
-        {"current", [](ParameterRecord& r) { r.FEEDBACK_SELECT = 3; }, "SETPOINT_ADJUSTMENT",
-         false},
-        {"current", [](ParameterRecord& r) { r.FEEDBACK_SELECT_SLAVE = 3; }, "CURRENT_MIN", true},
-        {"voltage", [](ParameterRecord& r) { r.FEEDBACK_SELECT = 2; }, "CURRENT_MAX", false},
-        {"voltage", [](ParameterRecord& r) { r.FEEDBACK_SELECT = 2; }, "SETPOINT_ADJUSTMENT", true},
+        {"DISPLAY_SELECT", 3, "RANGE_SENSOR", false},
+        {"DISPLAY_SELECT", 3, "DP", false},
+        {"DISPLAY_SELECT", 7, "DP", true},
+        {"RAMP_FUNCTION", 0, "RAMP_RISE_TIME", false},
+        {"RAMP_FUNCTION", 0, "RAMP_FALL_TIME", false},
+        {"RAMP_FUNCTION", 2, "RAMP_RISE_TIME", true},
+        {"SETPOINT_ADJUSTMENT", 0, "SETPOINT_SPAN", false},
+        {"SETPOINT_ADJUSTMENT", 1, "SETPOINT_OFFSET", true},
+        {"FEEDBACK_SELECT", 3, "SETPOINT_OFFSET", false},
+        {"FEEDBACK_SELECT", 3, "SETPOINT_ADJUSTMENT", false},
+        {"FEEDBACK_SELECT_SLAVE", 3, "CURRENT_MIN", true},
+        {"FEEDBACK_SELECT", 2, "CURRENT_MAX", false},
+        {"FEEDBACK_SELECT", 2, "SETPOINT_ADJUSTMENT", true},
     };
     const VisibilityFlags flags = allShown();
     for (const Case& c : cases) {
         ParameterRecord copy{};
-        c.set(copy);
+        copy.SETPOINT_ADJUSTMENT = 1;
+        setPageFieldValue(copy, c.set, c.value);
         const PageState state{copy, flags, 0};
         const bool enabled = findParameterLimit(c.field)->kind == LimitKind::Choice
                                  ? optionEnabled(state, choice(c.field), choice(c.field).options[0])
                                  : numericEnabled(state, numeric(c.field));
-        EXPECT_EQ(enabled, c.enabled) << c.what << ": " << c.field;
+        EXPECT_EQ(enabled, c.enabled) << c.set << " " << c.value << ": " << c.field;
     }
 }
 

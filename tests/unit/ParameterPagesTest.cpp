@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -57,63 +58,49 @@ TEST(ParameterPages, TabsInTheSheetsOrderWithTheirTemplatesAndCaptions) {
     }
 }
 
-// Each edit is parsed by its field's limit row: the row must exist, be on the same page and
-// parse as the field's type; the spin range must stay inside what the parse lets through.
-TEST(ParameterPages, NumericRowsParseByTheirFieldsLimit) {
+// Each edit is parsed by its field's limit row on the same page, as the field's type, with a
+// spin inside the parse range; each group offers exactly the limit's codes (hidden radios
+// included); and every limited field has exactly one row.
+TEST(ParameterPages, RowsMatchTheirFieldsLimits) {
+    std::map<std::string_view, int> rows;
+    const auto limitOn = [&](const PageTable& page, std::string_view field) {
+        ++rows[field];
+        EXPECT_GE(fieldOf(field).flag, 0) << field;
+        const ParameterLimit* limit = findParameterLimit(field);
+        EXPECT_TRUE(limit != nullptr && limit->page == page.page) << field;
+        return limit;
+    };
     for (const PageTable& page : parameterPageTables()) {
         for (const NumericRow& row : page.numerics) {
-            const ParameterField& field = fieldOf(row.field);
-            const ParameterLimit* limit = findParameterLimit(row.field);
-            ASSERT_NE(limit, nullptr) << row.field;
-            EXPECT_EQ(limit->page, page.page) << row.field;
-            const bool isFloat = field.type == FieldType::Float;
+            const ParameterLimit* limit = limitOn(page, row.field);
+            ASSERT_NE(limit, nullptr);
+            const bool isFloat = fieldOf(row.field).type == FieldType::Float;
             EXPECT_EQ(limit->kind, isFloat ? LimitKind::Float : LimitKind::Integer) << row.field;
             EXPECT_EQ(isFloat,
                       row.format == ValueFormat::Fixed1 || row.format == ValueFormat::Fixed2)
                 << row.field;
-            EXPECT_GE(field.flag, 0) << row.field;
             EXPECT_LT(row.spinLo, row.spinHi) << row.field;
-            EXPECT_GT(row.step, 0) << row.field;
             EXPECT_GE(row.spinLo * row.step, limit->range.lo - 1e-9) << row.field;
             EXPECT_LE(row.spinHi * row.step, limit->range.hi + 1e-9) << row.field;
         }
-    }
-}
-
-// A radio group saves exactly the codes the limit row accepts, hidden radios included.
-TEST(ParameterPages, ChoiceRowsOfferTheLimitsCodes) {
-    for (const PageTable& page : parameterPageTables()) {
         for (const ChoiceRow& row : page.choices) {
-            EXPECT_GE(fieldOf(row.field).flag, 0) << row.field;
-            const ParameterLimit* limit = findParameterLimit(row.field);
-            ASSERT_NE(limit, nullptr) << row.field;
-            EXPECT_EQ(limit->page, page.page) << row.field;
-            EXPECT_EQ(limit->kind, LimitKind::Choice) << row.field;
+            const ParameterLimit* limit = limitOn(page, row.field);
+            ASSERT_NE(limit, nullptr);
             std::uint32_t codes = 0;
             for (const ChoiceOption& option : row.options) {
                 EXPECT_EQ(codes & (1u << option.code), 0u) << row.field << " " << option.code;
                 codes |= 1u << option.code;
-                EXPECT_TRUE(option.deviceString != 0 || option.deviceText[0] != '\0')
-                    << row.field << " " << option.code;
             }
+            EXPECT_EQ(limit->kind, LimitKind::Choice) << row.field;
             EXPECT_EQ(codes, limit->codes) << row.field;
         }
-    }
-}
-
-// Every field a page may hold is edited by exactly one row of that page.
-TEST(ParameterPages, EveryLimitedFieldHasOneRowOnItsPage) {
-    for (const ParameterLimit& limit : parameterLimits()) {
-        int rows = 0;
-        for (const PageTable& page : parameterPageTables()) {
-            for (const NumericRow& row : page.numerics) {
-                rows += row.field == limit.field ? 1 : 0;
-            }
-            for (const ChoiceRow& row : page.choices) {
-                rows += row.field == limit.field ? 1 : 0;
-            }
+        for (const DeviceValueRow& row : page.deviceValues) {
+            EXPECT_EQ(findParameterLimit(row.field), nullptr) << row.field;
+            EXPECT_EQ(fieldOf(row.field).flag, -1) << row.field;
         }
-        EXPECT_EQ(rows, 1) << limit.field;
+    }
+    for (const ParameterLimit& limit : parameterLimits()) {
+        EXPECT_EQ(rows[limit.field], 1) << limit.field;
     }
 }
 
@@ -134,23 +121,19 @@ TEST(ParameterPages, ControlIdsAreUniquePerPageAndCaptionsHaveTexts) {
         };
         for (const NumericRow& row : page.numerics) {
             add(row.captionControl, row.captionString, row.captionText);
-            add(row.edit, 0, "-");
-            add(row.spin, 0, "-");
-            add(row.readOnly, 0, "-");
+            ids.insert({row.edit, row.spin, row.readOnly});
         }
         for (const ChoiceRow& row : page.choices) {
             add(row.groupControl, row.groupString, row.groupText);
-            add(row.readOnly, 0, "-");
+            ids.insert(row.readOnly);
             for (const ChoiceOption& option : row.options) {
                 add(option.radio, option.textString, option.text);
-                if (option.deviceString != 0) {
-                    strings.insert(option.deviceString);
-                }
+                add(0, option.deviceString, option.deviceText);
             }
         }
         for (const DeviceValueRow& row : page.deviceValues) {
             add(row.captionControl, row.captionString, row.captionText);
-            add(row.readOnly, 0, "-");
+            ids.insert(row.readOnly);
         }
         for (const CaptionRow& row : page.captions) {
             add(row.control, row.stringId, row.text);
