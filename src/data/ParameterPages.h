@@ -77,14 +77,15 @@ struct ChoiceOption {
 
 // A radio group with the read-only edit at its top.
 struct ChoiceRow {
-    int groupControl = 0;
+    int groupControl = 0;  // 0: a hidden group without a caption control of its own
     int groupString = 0;
     const char* groupText = "";
     int readOnly = 0;
     std::string_view field;
     std::span<const ChoiceOption> options;  // in the template's order (DP: 3, 1, 0)
     bool visible = true;                    // false: the whole group is created hidden
-    bool saved = true;          // false: only its click changes the field (FEEDBACK_SELECT_SLAVE)
+    // false: only its click changes the field (FEEDBACK_SELECT_SLAVE, the Control page's groups)
+    bool saved = true;
     int otherDeviceString = 0;  // device value without a radio: this text (DP: "No"); 0: "%d"
     EnableRule enable = EnableRule::FlagOnly;
 };
@@ -105,6 +106,7 @@ struct CaptionRow {
     int control = 0;
     int stringId = 0;
     const char* text = "";
+    bool visible = true;  // false: created hidden, like the controls it heads
 };
 
 struct PageTable {
