@@ -12,6 +12,7 @@
 #include "diag/SerialSetpointDialog.h"
 #include "diag/StatusInfoDialog.h"
 #include "diag/TestFunctionDialog.h"
+#include "paramui/ParametersDlg.h"
 #include "scope/view/ScopeSetupDialog.h"
 
 namespace kvt {
@@ -29,6 +30,11 @@ DiagAccess diagAccessOf(CMainFrame& frame) {
 CalibrationLink calibrationLinkOf(CMainFrame& frame) {
     return {frame.records().calibration, frame.records().calibrationWriteAllowed,
             commandWordOf(frame),
+            [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }};
+}
+
+ParameterLink parameterLinkOf(CMainFrame& frame) {
+    return {frame.records().params, frame.records().parameterWriteAllowed, commandWordOf(frame),
             [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }};
 }
 
@@ -64,6 +70,9 @@ class ProgramDialogs final : public FrameDialogs {
     std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame& frame, DialogSlot slot) override {
         Records& records = frame.records();
         switch (slot) {
+            case DialogSlot::Parameters:
+                return std::make_unique<CParametersDlg>(&frame, frame.strings(), frame.boxes(),
+                                                        parameterLinkOf(frame));
             case DialogSlot::DeviceInfo:
                 return std::make_unique<DeviceInfoDialog>(&frame, frame.strings(), frame.boxes(),
                                                           records.deviceInfo, diagAccessOf(frame));

@@ -4,12 +4,26 @@
 
 namespace kvt {
 
+namespace {
+
+// The text stays readable on both backgrounds, a disabled one too.
+void paint(QWidget& button, const QColor& colour) {
+    QPalette p = button.palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Button, colour);
+    p.setColor(QPalette::Active, QPalette::WindowText, Qt::black);
+    p.setColor(QPalette::Inactive, QPalette::WindowText, Qt::black);
+    const bool red = colour == QColor(CColorButton::kDiffersColour);
+    p.setColor(QPalette::Disabled, QPalette::WindowText,
+               red ? QColor(72, 0, 0) : QColor(112, 112, 112));
+    button.setPalette(p);
+}
+
+}  // namespace
+
 CColorButton::CColorButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {
     setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, colour_);
-    p.setColor(QPalette::Button, colour_);
-    setPalette(p);
+    paint(*this, colour_);
 }
 
 void CColorButton::setColour(QColor colour) {
@@ -17,10 +31,7 @@ void CColorButton::setColour(QColor colour) {
         return;
     }
     colour_ = colour;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, colour_);
-    p.setColor(QPalette::Button, colour_);
-    setPalette(p);
+    paint(*this, colour_);
     update();
 }
 

@@ -17,6 +17,7 @@
 #include "CalibrationShots.h"
 #include "DiagnosisShots.h"
 #include "GuiTestSupport.h"
+#include "ParameterShots.h"
 #include "SampleProjectInfo.h"
 #include "StepRecording.h"
 #include "app/DebugDialog.h"
@@ -236,5 +237,10 @@ int main(int argc, char** argv) {
         save(file, shot);
     }
     failed += diagnosisShots(folder) ? 0 : 1;
+    const auto parameters = kvt::test::parameterShots(KVT_DEVSIM_PATH);
+    failed += parameters.size() == 8 ? 0 : 1;
+    for (const auto& [file, shot] : parameters) {
+        save(file, shot);
+    }
     return failed == 0 ? 0 : 1;
 }
