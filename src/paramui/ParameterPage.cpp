@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
+#include <limits>
 
 #include "data/ParameterPageRules.h"
 #include "paramui/ParametersDlg.h"
@@ -59,6 +61,39 @@ int groupLines(const ChoiceRow& row) {
     return static_cast<int>(shown) + 2;
 }
 
+// Where each column starts when the groups, in order, are cut into at most `columns` columns with
+// the tallest as low as it can be (a handful of groups: every cut is tried).
+std::vector<int> columnStarts(const std::vector<int>& heights, int columns) {
+    const int n = static_cast<int>(heights.size());
+    std::vector<int> best{0};
+    int bestTallest = std::numeric_limits<int>::max();
+    std::vector<int> starts{0};
+    const std::function<void(int, int, int)> cut = [&](int from, int left, int tallest) {
+        if (left == 1) {
+            int rest = 0;
+            for (int i = from; i < n; ++i) {
+                rest += heights[static_cast<std::size_t>(i)];
+            }
+            if (std::max(tallest, rest) < bestTallest) {
+                bestTallest = std::max(tallest, rest);
+                best = starts;
+            }
+            return;
+        }
+        int height = 0;
+        for (int end = from + 1; end < n; ++end) {
+            height += heights[static_cast<std::size_t>(end - 1)];
+            starts.push_back(end);
+            cut(end, left - 1, std::max(tallest, height));
+            starts.pop_back();
+        }
+    };
+    for (int k = 1; k <= std::max(1, columns); ++k) {
+        cut(0, k, 0);
+    }
+    return best;
+}
+
 }  // namespace
 
 CParameterPage::CParameterPage(const PageTable& table, CParametersDlg& owner, ParameterRecord* copy)
@@ -103,21 +138,20 @@ void CParameterPage::build() {
     left->addStretch(1);
     outer->addLayout(left);
 
-    // The groups fill up to three columns in table order, each column about as tall as the others.
+    // The groups fill up to three columns in table order, cut where the tallest column is lowest.
     choices_.reserve(table_.choices.size());
-    int total = 0;
-    int shown = 0;
+    std::vector<int> heights;
     for (const ChoiceRow& row : table_.choices) {
         choices_.push_back(Choice{&row, nullptr, nullptr, {}});
         if (row.visible) {
-            total += groupLines(row);
-            ++shown;
+            heights.push_back(groupLines(row));
         }
     }
+    const int shown = static_cast<int>(heights.size());
     const int columns = std::clamp(shown <= 2 ? shown : (shown + 1) / 2, 1, kMaxGroupColumns);
-    const int target = (total + columns - 1) / columns;
+    const std::vector<int> firsts = columnStarts(heights, columns);
     std::vector<QVBoxLayout*> stacks;
-    int height = 0;
+    int visibleIndex = 0;
     for (Choice& c : choices_) {
         QGroupBox* group = buildChoice(c);
         if (!c.row->visible) {
@@ -129,16 +163,13 @@ void CParameterPage::build() {
             }
             continue;
         }
-        const int lines = groupLines(*c.row);
-        if (stacks.empty() ||
-            (height > 0 && height + lines > target && static_cast<int>(stacks.size()) < columns)) {
+        if (std::find(firsts.begin(), firsts.end(), visibleIndex) != firsts.end()) {
             stacks.push_back(new QVBoxLayout);
             stacks.back()->setSpacing(8);
             outer->addLayout(stacks.back());
-            height = 0;
         }
         stacks.back()->addWidget(group);
-        height += lines;
+        ++visibleIndex;
     }
     for (QVBoxLayout* stack : stacks) {
         stack->addStretch(1);
