@@ -54,6 +54,11 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The spin steps from the value it edits (the slave gain in structure 6), not from the edit's.
+int spinPlace(const NumericRow& row, const ParameterRecord& copy) {
+    return spinPosition(row, pageFieldValue(copy, spinTarget(row, copy).field));
+}
+
 // The height a group takes in the page's columns, in radio lines.
 int groupLines(const ChoiceRow& row) {
     const auto shown = std::count_if(row.options.begin(), row.options.end(),
@@ -295,7 +300,7 @@ void CParameterPage::refreshNumeric(const Numeric& n) {
                                             owner_.deviceValid())));
     const SpinTarget target = spinTarget(row, *copy_);
     n.spin->setRange(target.lo, target.hi);
-    n.spin->setPosition(spinPosition(row, value));
+    n.spin->setPosition(spinPlace(row, *copy_));
 }
 
 void CParameterPage::refreshChoice(const Choice& c) {
@@ -352,7 +357,7 @@ void CParameterPage::saveNumeric(const Numeric& n) {
     if (n.edit->text() != text) {
         writeEdit(*n.edit, text);
     }
-    n.spin->setPosition(parsed.position);
+    n.spin->setPosition(spinPlace(row, *copy_));
     afterCurrentLimit(row);
 }
 

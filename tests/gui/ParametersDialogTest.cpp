@@ -364,7 +364,7 @@ TEST_F(ParametersDialogTest, APControllerLeavesOnlyTheGainAndTheCycleTimeOpen) {
 }
 
 TEST_F(ParametersDialogTest, CascadedControlRenamesTheForwardFieldsAndReachesTheCurrentSet) {
-    bench.sets->currentSet.FORWARD_GAIN = 0.5f;
+    bench.sets->currentSet.FORWARD_GAIN = 1.5f;
     auto d = bench.open();
     auto* offset = d->control<QLabel>("static", 1359);
     EXPECT_EQ(offset->text(), "Forward Offset / %");
@@ -375,7 +375,8 @@ TEST_F(ParametersDialogTest, CascadedControlRenamesTheForwardFieldsAndReachesThe
     EXPECT_EQ(d->modifiedFlag(), 1);
     d->onTimer(D::kButtonTimer);
     EXPECT_TRUE(enabled(*d, "edit", 1360));
-    // In structure 6 the gain spin edits SLAVE_GAIN from 0.01 up.
+    // In structure 6 the gain spin steps the slave gain (0.5), whatever the forward gain.
+    leave(edit(*d, 1363));
     step(*d, 1570, true);
     EXPECT_FLOAT_EQ(d->dialogCopy().SLAVE_GAIN, 0.51f);
     click(*d, "radio", 1632);
