@@ -6,6 +6,7 @@
 
 #include "app/MainFrame.h"
 #include "data/Format.h"
+#include "data/HelpFile.h"
 #include "data/StartupEnvironment.h"
 #include "widgets/MessageBoxes.h"
 
@@ -41,6 +42,8 @@ int runApplication(int argc, char** argv) {
         environment.switches = switches;
         environment.workingDirectory = workingDirectory;
         environment.buildStamp = programBuildStamp();
+        environment.helpFolders = installedHelpFolders(
+            KVT_INSTALLED_DATADIR, QCoreApplication::applicationDirPath().toStdString());
         CMainFrame frame(std::move(environment));
         if (frame.create()) {
             frame.showMaximized();

@@ -1,5 +1,6 @@
 #include "app/FrameTexts.h"
 
+#include "data/Cp1252.h"
 #include "data/DisplayLine.h"
 #include "data/ProjectFile.h"
 
@@ -24,16 +25,18 @@ std::string frameTitle(Strings& strings, const ProjectInfo& info, bool testMode,
     }
     title += " - ";
     title += " [ ";
-    title += displayLine(fieldText(info.fullPath));
+    // Paths are the system's names (UTF-8 here); a Windows file's bytes still read as text.
+    title += displayLine(asValidUtf8(fieldText(info.fullPath)));
     title += modified ? " *]" : " ]";
     return title;
 }
 
 StatusTexts statusTexts(Strings& strings, const Records& records) {
     StatusTexts t;
-    t.project =
-        strings.text(kProjectLabel) + displayLine(fieldText(records.projectInfo.projectName));
-    t.file = strings.text(kFileLabel) + displayLine(fieldText(records.projectInfo.fileName));
+    t.project = strings.text(kProjectLabel) +
+                displayLine(cp1252ToUtf8(fieldText(records.projectInfo.projectName)));
+    t.file = strings.text(kFileLabel) +
+             displayLine(asValidUtf8(fieldText(records.projectInfo.fileName)));
     const int setpoint = setpointAdjustmentState(records.params);
     t.setpoint = strings.text(kSetpointLabel) + strings.text(setpoint == 1   ? kNormal
                                                              : setpoint == 2 ? kCustom

@@ -2,10 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QPointer>
-#include <QProcess>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -13,7 +10,10 @@
 
 #include "app/FrameGeometry.h"
 #include "app/FrameTexts.h"
+#include "app/HelpWindow.h"
 #include "app/QtProjectPrompts.h"
+#include "data/FileIo.h"
+#include "data/HelpFile.h"
 #include "data/ParaIni.h"
 #include "data/PortProblem.h"
 #include "data/ScopeModel.h"
@@ -29,7 +29,8 @@ constexpr int kCautionText = 379;
 constexpr int kExitRefused = 113;
 constexpr int kSaveQuestion = 32;
 constexpr int kOpenProjectCaption = 26;
-constexpr const char* kHelpFile = "KVT.HLP";
+// More than any help text holds; a foreign file at the name shows only its start.
+constexpr std::size_t kMaxHelpBytes = 1 << 20;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -472,12 +473,30 @@ void CMainFrame::about() {
     dialog.exec();
 }
 
+HelpWindow* CMainFrame::helpWindow() const {
+    return helpWindow_;
+}
+
 void CMainFrame::help() {
-    // The help text opens in the desktop's viewer; nothing is said when it is missing.
-    const QString file = QDir::current().filePath(QString::fromLatin1(kHelpFile));
-    if (QFileInfo::exists(file)) {
-        QProcess::startDetached(QStringLiteral("xdg-open"), {file});
+    const std::vector<std::string> candidates =
+        helpFileCandidates(env_.workingDirectory, env_.helpFolders);
+    const std::string path = findHelpFile(candidates);
+    const FileReadResult file =
+        path.empty() ? FileReadResult{} : readFilePrefix(path, kMaxHelpBytes);
+    if (!file.opened) {
+        showBox({helpFileMissingText(candidates), env_.strings.text(ids::kAppTitle), BoxButtons::Ok,
+                 BoxIcon::Exclamation, true});
+        return;
     }
+    if (helpWindow_ == nullptr) {
+        helpWindow_ = new HelpWindow(this, qs(env_.strings.text(ids::kAppTitle)));
+        helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    // Read again each time, so an edited text shows without a restart.
+    helpWindow_->showText(file.bytes, qs(path));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/FrameDialogs.h"
 #include "app/MainFrameCommands.h"
@@ -28,6 +30,7 @@ class QTimer;
 namespace kvt {
 
 class CChildView;
+class HelpWindow;
 
 // The program's only top-level window: the scope view as its client, the menu, two status bars
 // and a one-second timer. It owns the project commands, opens every dialog, starts and stops the
@@ -47,6 +50,8 @@ class CMainFrame : public QMainWindow {
         FrameDialogs* dialogs = nullptr;    // the dialogs the frame opens
         LinkTiming timing = {};
         std::string deviceOverride = {};  // one device path for every port code
+        // Where F1 looks for the help text after the working folder (data/HelpFile.h).
+        std::vector<std::string> helpFolders = {};
     };
 
     // Construction: project data reset, default names, the caution message.
@@ -100,6 +105,7 @@ class CMainFrame : public QMainWindow {
     CMainStatusBar* projectStatusBar() const { return projectBar_; }
     CMainStatusBar* fileStatusBar() const { return fileBar_; }
     CToolDialog* slotDialog(DialogSlot slot) const { return slots_[static_cast<int>(slot)].get(); }
+    HelpWindow* helpWindow() const;  // the help text's window while it is open
     std::uint32_t commandWord() const;
     const std::string& buildStamp() const { return env_.buildStamp; }
     bool closing() const { return closing_; }
@@ -130,6 +136,7 @@ class CMainFrame : public QMainWindow {
     std::unique_ptr<ProjectPrompts> ownPrompts_;
     std::unique_ptr<FrameDialogs> ownDialogs_;
     CChildView* view_ = nullptr;
+    QPointer<HelpWindow> helpWindow_;
     CMainStatusBar* projectBar_ = nullptr;
     CMainStatusBar* fileBar_ = nullptr;
     QTimer* statusTimer_ = nullptr;

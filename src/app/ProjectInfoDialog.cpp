@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 
+#include "data/Cp1252.h"
 #include "data/ProjectFile.h"
 
 namespace kvt {
@@ -58,6 +60,11 @@ std::string textOf(const ProjectInfo& info, std::size_t offset, std::size_t size
     return std::string(field, ::strnlen(field, size));
 }
 
+// A stored text as the edit shows it: the field's bytes are Windows-1252.
+QString shownText(const ProjectInfo& info, std::size_t offset, std::size_t size) {
+    return QString::fromStdString(cp1252ToUtf8(textOf(info, offset, size)));
+}
+
 }  // namespace
 
 ProjectInfoDialog::ProjectInfoDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes,
@@ -94,7 +101,7 @@ ProjectInfoDialog::ProjectInfoDialog(QWidget* owner, Strings& strings, MessageBo
         QLineEdit* edit =
             addRow(field.company ? companyForm : projectForm, field.labelId,
                    caption(field.labelString, field.labelText), field.editId, field.maxChars);
-        edit->setText(QString::fromStdString(textOf(copy_, field.offset, field.size)));
+        edit->setText(shownText(copy_, field.offset, field.size));
         if (field.editId == kProjectNameEdit) {
             // The version row follows the project name.
             QLineEdit* version = addRow(projectForm, kVersionLabel, caption(43, "Project Version:"),
@@ -118,7 +125,11 @@ ProjectInfoDialog::ProjectInfoDialog(QWidget* owner, Strings& strings, MessageBo
         onFocusLost(edit(field.editId), [this, &field] { readTextField(field); });
     }
     for (QLineEdit* each : findChildren<QLineEdit*>()) {
-        connect(each, &QLineEdit::textChanged, this, [this, each] { checkCharacters(*each); });
+        lastText_[each] = each->text();
+        // The file name is the system's name for the file; the other texts are stored bytes.
+        const bool stored = each != fileName && each != edit(kVersionEdit);
+        connect(each, &QLineEdit::textChanged, this,
+                [this, each, stored] { checkCharacters(*each, stored); });
     }
 }
 
@@ -126,16 +137,25 @@ void ProjectInfoDialog::readTextField(const TextField& field) {
     QLineEdit& e = *edit(field.editId);
     // A field the user left as it was keeps its bytes, whatever the file put behind its zero or
     // however its bytes decode.
-    if (e.text() == QString::fromStdString(textOf(copy_, field.offset, field.size))) {
+    const QString shown = shownText(copy_, field.offset, field.size);
+    if (e.text() == shown) {
         return;
     }
-    const std::string typed = e.text().toStdString();
-    const std::string stored = fitTextField(typed, field.size - 1);
+    char32_t refused = 0;
+    const std::optional<std::string> stored =
+        storedFieldText(e.text().toStdString(), field.size - 1, &refused);
+    if (!stored) {
+        // Typing is checked as it happens; this catches a text set any other way.
+        refuseCharacter(refused);
+        writeEdit(e, shown);
+        return;
+    }
     char* target = fieldOf(copy_, field.offset);
     std::memset(target, 0, field.size);
-    std::memcpy(target, stored.data(), stored.size());
-    if (stored != typed) {
-        writeEdit(e, QString::fromStdString(stored));
+    std::memcpy(target, stored->data(), stored->size());
+    const QString kept = QString::fromStdString(cp1252ToUtf8(*stored));
+    if (kept != e.text()) {
+        writeEdit(e, kept);
     }
 }
 
@@ -169,7 +189,21 @@ void ProjectInfoDialog::readAll() {
     readVersion();
 }
 
-void ProjectInfoDialog::checkCharacters(QLineEdit& e) {
+void ProjectInfoDialog::refuseCharacter(char32_t c) {
+    showBox({refusedCharacterText(c), strings().text(kProjectInfoCaption), BoxButtons::Ok,
+             BoxIcon::Exclamation, true});
+}
+
+void ProjectInfoDialog::checkCharacters(QLineEdit& e, bool storedText) {
+    if (storedText) {
+        char32_t refused = 0;
+        if (!utf8ToCp1252(e.text().toStdString(), &refused)) {
+            refuseCharacter(refused);
+            // Nothing of the change is taken: the edit shows what it held before.
+            writeEdit(e, lastText_[&e]);
+            return;
+        }
+    }
     const QString typed = e.text().left(kFileNameChars);
     for (qsizetype i = 0; i < typed.size(); ++i) {
         const QChar c = typed.at(i);
@@ -186,6 +220,7 @@ void ProjectInfoDialog::checkCharacters(QLineEdit& e) {
         writeEdit(e, cleaned);
         return;
     }
+    lastText_[&e] = e.text();
 }
 
 bool ProjectInfoDialog::copyDiffers() const {

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <array>
+#include <map>
 
 #include "data/ProjectInfo.h"
 #include "widgets/ToolDialog.h"
@@ -54,11 +55,15 @@ class ProjectInfoDialog : public CToolDialog {
     void readVersion();
     void readFileName();
     void readAll();
-    void checkCharacters(QLineEdit& edit);
+    // Removes the first '|' or '#' from the edit, with a message naming it; a change to a stored
+    // text that brings a character Windows-1252 cannot hold is undone, with a message too.
+    void checkCharacters(QLineEdit& edit, bool storedText);
+    void refuseCharacter(char32_t c);
     bool copyDiffers() const;
 
     ProjectInfo& info_;
     ProjectInfo copy_;
+    std::map<QLineEdit*, QString> lastText_;  // each edit's text as last checked
     bool newMode_;
 };
 

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include "data/Cp1252.h"
+
 namespace kvt {
 
 SerialPortDialog::SerialPortDialog(QWidget* owner, Strings& strings, MessageBoxes& boxes,
@@ -136,6 +138,15 @@ bool SerialPortDialog::changed() const {
 }
 
 void SerialPortDialog::accept() {
+    // KVT_com.ini keeps its paths in Windows-1252; a path it cannot hold stays in the dialog.
+    for (const std::string& path : readPaths()) {
+        char32_t refused = 0;
+        if (!utf8ToCp1252(path, &refused)) {
+            showBox({refusedCharacterText(refused), windowTitle().toStdString(), BoxButtons::Ok,
+                     BoxIcon::Exclamation, true});
+            return;
+        }
+    }
     readRadios();
     if (changed()) {
         setModifiedFlag(1);

@@ -1,5 +1,6 @@
 #include "data/ComSettings.h"
 
+#include "data/Cp1252.h"
 #include "data/ProfileFile.h"
 #include "data/ProgramFiles.h"
 
@@ -33,7 +34,8 @@ bool ReadComSettings(const std::filesystem::path& directory, PortSettings& port,
     file.load(directory / kComIniFileName);
     port.portCode = portCodeFromText(file.get(kSerialPortSection, kPortKey, kPortNames[0]));
     for (int code = 0; code < PortSettings::kPortCount; ++code) {
-        devices[static_cast<std::size_t>(code)] = file.get(kDevicesSection, kPortNames[code], "");
+        devices[static_cast<std::size_t>(code)] =
+            cp1252ToUtf8(file.get(kDevicesSection, kPortNames[code], ""));
     }
     return file.rewritable();
 }
@@ -49,7 +51,9 @@ bool WriteComSettings(const std::filesystem::path& directory, const PortSettings
         if (device.empty()) {
             file.remove(kDevicesSection, kPortNames[code]);
         } else if (device.find_first_of("\r\n") == std::string::npos) {
-            file.set(kDevicesSection, kPortNames[code], device);
+            if (const auto stored = utf8ToCp1252(device)) {
+                file.set(kDevicesSection, kPortNames[code], *stored);
+            }
         }
     }
     return file.save(path);

@@ -14,7 +14,8 @@ namespace kvt {
 using DevicePaths = std::array<std::string, PortSettings::kPortCount>;
 
 // KVT_com.ini: section "SERIAL-PORT", key "PORT" ("COM1".."COM8"), and section "DEVICES" with the
-// keys "COM1".."COM8" holding device paths.
+// keys "COM1".."COM8" holding device paths. Like every stored text, the paths are Windows-1252
+// in the file and UTF-8 in memory; KVT_para.ini holds only numbers.
 inline constexpr const char* kSerialPortSection = "SERIAL-PORT";
 inline constexpr const char* kPortKey = "PORT";
 inline constexpr const char* kDevicesSection = "DEVICES";
@@ -31,9 +32,9 @@ bool ReadComSettings(const std::filesystem::path& directory, PortSettings& port,
                      DevicePaths& devices);
 
 // Writes "PORT" and the device paths that are set (an empty path removes its key; a path with a
-// line break cannot be stored and leaves its key alone), creating the file and sections when
-// needed and keeping every other key. Returns false when the file was
-// not written (write-protected, unreadable, folder not writable).
+// line break or a character Windows-1252 cannot hold cannot be stored and leaves its key alone),
+// creating the file and sections when needed and keeping every other key. Returns false when the
+// file was not written (write-protected, unreadable, folder not writable).
 bool WriteComSettings(const std::filesystem::path& directory, const PortSettings& port,
                       const DevicePaths& devices);
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
 namespace kvt {
 namespace {
@@ -158,6 +159,25 @@ bool isValidUtf8(std::string_view text) {
         i += length;
     }
     return true;
+}
+
+std::optional<std::string> storedFieldText(std::string_view text, std::size_t bytes,
+                                           char32_t* refused) {
+    std::optional<std::string> stored = utf8ToCp1252(text, refused);
+    if (stored && stored->size() > bytes) {
+        stored->resize(bytes);
+    }
+    return stored;
+}
+
+std::string refusedCharacterText(char32_t c) {
+    std::string character;
+    appendUtf8(character, c);
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    return "The character '" + character + "' (" + code +
+           ") cannot be stored: project files and settings hold their texts in Windows-1252 "
+           "(Western European).";
 }
 
 }  // namespace kvt

@@ -17,6 +17,15 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // character that Windows-1252 cannot hold. `refused` then gets that character.
 std::optional<std::string> utf8ToCp1252(std::string_view text, char32_t* refused = nullptr);
 
+// The bytes a fixed field of `bytes` bytes (its terminating zero not counted) stores for a UTF-8
+// text: Windows-1252, one byte a character, cut at the field's size. Nothing when a character
+// cannot be stored; `refused` then gets it.
+std::optional<std::string> storedFieldText(std::string_view text, std::size_t bytes,
+                                           char32_t* refused = nullptr);
+
+// The message for a character that a stored text cannot hold, naming it and its code point.
+std::string refusedCharacterText(char32_t c);
+
 // The text with every byte that is not part of a well-formed UTF-8 character read as
 // Windows-1252: valid UTF-8 whatever the bytes, and unchanged when they already were.
 std::string asValidUtf8(std::string_view text);

@@ -9,6 +9,7 @@
 #include "GuiTestSupport.h"
 #include "SampleProjectInfo.h"
 #include "app/ProjectInfoDialog.h"
+#include "data/Cp1252.h"
 #include "data/ProjectFile.h"
 #include "data/StringTable.h"
 
@@ -154,6 +155,78 @@ TEST_F(ProjectInfoDialogTest, UntouchedFieldsStayByteForByteAndAreNoChange) {
     again->accept();
     EXPECT_EQ(again->modifiedFlag(), 0);
     EXPECT_EQ(std::memcmp(&before, &info, sizeof info), 0);
+}
+
+// Project texts are Windows-1252 bytes in the file and in the record; the edits show them as
+// characters and store them back as those bytes.
+TEST_F(ProjectInfoDialogTest, AWindows1252TextFromAFileShowsAndIsStoredBackByteForByte) {
+    auto records = std::make_unique<Records>();
+    records->projectInfo = info;
+    setFieldText(records->projectInfo.projectName, "M\xFCller \x80 Ventilbau");
+    const std::string file = encodeProject(*records);
+    auto loaded = std::make_unique<Records>();
+    decodeProject(file, *loaded);
+    std::swap(info, loaded->projectInfo);
+
+    auto d = open(false);
+    QLineEdit* name = d->edit(ProjectInfoDialog::kProjectNameEdit);
+    EXPECT_EQ(name->text(), QStringLiteral("M\u00FCller \u20AC Ventilbau"));
+    EXPECT_TRUE(boxes.shown.empty());
+    // Typed again character by character: the same bytes, so no change.
+    name->clear();
+    for (const QChar c : QStringLiteral("M\u00FCller \u20AC Ventilbau")) {
+        name->insert(QString(c));
+    }
+    leave(name);
+    d->accept();
+    EXPECT_EQ(d->modifiedFlag(), 0);
+    std::swap(info, loaded->projectInfo);
+    EXPECT_EQ(encodeProject(*loaded), file) << "saved back byte for byte";
+
+    // A typed text is stored as Windows-1252, not as UTF-8.
+    auto again = open(false);
+    again->edit(ProjectInfoDialog::kCityEdit)->setText(QStringLiteral("K\u00F6ln \u2013 S\u00FCd"));
+    again->accept();
+    EXPECT_EQ(fieldText(info.city),
+              "K\xF6ln \x96 S\xFC"
+              "d");
+}
+
+TEST_F(ProjectInfoDialogTest, ACharacterWindows1252CannotHoldIsRefusedAndNothingChanges) {
+    const ProjectInfo before = info;
+    auto d = open(false);
+    const std::pair<int, QString> cases[] = {
+        {ProjectInfoDialog::kCityEdit, QStringLiteral("\u0141\u00F3d\u017A")},  // Ł
+        {ProjectInfoDialog::kProjectNameEdit, QStringLiteral("Pump \u4E2D")},   // 中
+    };
+    for (const auto& [id, typed] : cases) {
+        QLineEdit* edit = d->edit(id);
+        const QString was = edit->text();
+        boxes.shown.clear();
+        edit->setText(typed);
+        ASSERT_EQ(boxes.shown.size(), 1u) << id;
+        const char32_t refused = id == ProjectInfoDialog::kCityEdit ? U'\u0141' : U'\u4E2D';
+        EXPECT_EQ(boxes.shown[0].text, refusedCharacterText(refused));
+        EXPECT_NE(boxes.shown[0].text.find(QString::fromUcs4(&refused, 1).toStdString()),
+                  std::string::npos)
+            << "the box names the character";
+        EXPECT_EQ(edit->text(), was) << "the edit keeps what it held";
+        leave(edit);
+    }
+    d->accept();
+    EXPECT_EQ(d->modifiedFlag(), 0);
+    EXPECT_EQ(std::memcmp(&before, &info, sizeof info), 0) << "nothing stored";
+}
+
+TEST_F(ProjectInfoDialogTest, AFieldCountsOneStoredByteACharacter) {
+    auto d = open(false);
+    QLineEdit* name = d->edit(ProjectInfoDialog::kNameEdit);  // 30 bytes with the zero
+    name->setText(QString(31, QChar(0x20AC)));
+    leave(name);
+    EXPECT_EQ(name->text(), QString(29, QChar(0x20AC)));
+    d->accept();
+    EXPECT_EQ(fieldText(info.name), std::string(29, '\x80'));
+    EXPECT_EQ(info.name[29], '\0');
 }
 
 TEST_F(ProjectInfoDialogTest, LeavingAnEditByTheKeyboardReadsIt) {

@@ -9,6 +9,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/SerialPortDialog.h"
+#include "data/Cp1252.h"
 #include "data/StringTable.h"
 
 namespace kvt {
@@ -178,6 +179,21 @@ TEST_F(SerialPortDialogTest, AChangedDevicePathIsStoredAndCountsAsAChange) {
     EXPECT_EQ(devices[0], "/dev/serial/by-id/usb-Acme-if00") << "blanks around are dropped";
     EXPECT_EQ(devices[3], "") << "empty: back to the default device";
     EXPECT_EQ(port.portCode.load(), 0);
+}
+
+TEST_F(SerialPortDialogTest, APathKvtComIniCannotHoldKeepsTheDialogOpenAndNothingStored) {
+    devices[1] = "/dev/ttyUSB1";
+    auto d = open();
+    d->pathEdit(1)->setText(QStringLiteral("/dev/serial/\u4E2D"));
+    d->accept();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, refusedCharacterText(U'\u4E2D'));
+    EXPECT_NE(d->result(), QDialog::Accepted);
+    EXPECT_EQ(devices[1], "/dev/ttyUSB1");
+    d->pathEdit(1)->setText(QStringLiteral("/dev/M\u00FCller"));
+    d->accept();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(devices[1], "/dev/M\u00FCller") << "UTF-8 in memory; the file gets Windows-1252";
 }
 
 }  // namespace

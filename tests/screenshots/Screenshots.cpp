@@ -1,6 +1,7 @@
-// Draws the pictures of the documentation: the main window after a recording, the scope view
-// with a recording and zoomed with its grid, and the four dialogs. A picture checks nothing, so
-// this is no test; scripts/screenshots runs it offscreen with docs/ as the folder.
+// Draws the pictures of the documentation: the main window at its first start and after a
+// recording, the scope view with a recording and zoomed with its grid, and the dialogs. A picture
+// checks nothing, so this is no test; scripts/screenshots runs it offscreen with docs/ as the
+// folder.
 #include <unistd.h>
 
 #include <QApplication>
@@ -72,6 +73,35 @@ QImage mainWindow() {
                 QTest::qWait(50);
                 shot = frame.grab().toImage();
             }
+        }
+    }
+    std::filesystem::current_path(previous);
+    return shot;
+}
+
+// The main window as a first start shows it where nothing maximizes it (a kiosk, a remote
+// display): the restored size the window gives itself, the default project, an empty scope.
+QImage firstWindow() {
+    QTemporaryDir folder;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path().toStdString());
+    StringTable strings;
+    ScriptedBoxes boxes;
+    FramePrompts prompts;
+    Pty pty;
+    CMainFrame::Environment env{strings, boxes};
+    env.workingDirectory = folder.path().toStdString();
+    env.prompts = &prompts;
+    env.deviceOverride = pty.slavePath();
+    env.buildStamp = "20261206 120000";
+    QImage shot;
+    {
+        CMainFrame frame(std::move(env));
+        if (frame.create()) {
+            frame.show();
+            frame.updateStatusBars();
+            QTest::qWait(50);
+            shot = frame.grab().toImage();
         }
     }
     std::filesystem::current_path(previous);
@@ -209,6 +239,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
     const Picture pictures[] = {
         {"main-window.png", mainWindow},
+        {"first-window.png", firstWindow},
         {"scope-recording.png", [] { return scopeView(false); }},
         {"scope-zoomed-grid.png", [] { return scopeView(true); }},
         {"dialog-project-info.png", projectInfoDialog},

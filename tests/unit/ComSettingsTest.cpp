@@ -113,6 +113,23 @@ TEST_F(ComSettingsFile, DevicePathsAreReadAndWrittenBesideThePort) {
     EXPECT_EQ(back[1], "");
 }
 
+TEST_F(ComSettingsFile, DevicePathsAreWindows1252InTheFile) {
+    const std::string stored =
+        "[SERIAL-PORT]\nPORT=COM2\n[DEVICES]\nCOM2=/dev/serial/M\xFCller-\x80\n";
+    writeFile(file(), stored);
+    EXPECT_EQ(startUp(), 1);
+    EXPECT_EQ(devices[1], "/dev/serial/M\u00FCller-\u20AC");
+    EXPECT_EQ(readFile(file()), stored) << "read and written back byte for byte";
+
+    // A path Windows-1252 cannot hold leaves its key as it was.
+    devices[1] = "/dev/serial/\u4E2D";
+    devices[2] = "/dev/K\u00F6ln";
+    EXPECT_TRUE(WriteComSettings(dir.path(), port, devices));
+    const std::string after = readFile(file());
+    EXPECT_NE(after.find("COM2=/dev/serial/M\xFCller-\x80\n"), std::string::npos);
+    EXPECT_NE(after.find("COM3=/dev/K\xF6ln\n"), std::string::npos);
+}
+
 TEST_F(ComSettingsFile, AReadOnlyFileOrAnUnwritableFolderIsLeftAlone) {
     writeFile(file(), "[SERIAL-PORT]\nPORT=COM2\n");
     ASSERT_EQ(::chmod(file().c_str(), 0444), 0);

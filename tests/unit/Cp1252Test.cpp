@@ -28,6 +28,21 @@ TEST(Cp1252, ACharacterWindows1252CannotHoldIsRefusedAndNamed) {
     EXPECT_FALSE(utf8ToCp1252("\xE0\x80\xAF"));
 }
 
+TEST(Cp1252, AFieldHoldsOneByteACharacterAndRefusesWhatItCannotHold) {
+    std::string euros;
+    for (int i = 0; i < 31; ++i) {
+        euros += "\u20AC";
+    }
+    EXPECT_EQ(storedFieldText(euros, 29), std::string(29, '\x80')) << "cut at 29 characters";
+    EXPECT_EQ(storedFieldText("K\u00F6ln", 29), "K\xF6ln");
+    char32_t refused = 0;
+    EXPECT_FALSE(storedFieldText("\u0141\u00F3d\u017A", 29, &refused));
+    EXPECT_EQ(refused, U'\u0141');
+    const std::string message = refusedCharacterText(U'\u4E2D');
+    EXPECT_NE(message.find("'\u4E2D' (U+4E2D)"), std::string::npos) << message;
+    EXPECT_NE(message.find("Windows-1252"), std::string::npos) << message;
+}
+
 TEST(Cp1252, OnlyWellFormedUtf8PassesForUtf8) {
     for (const char* bad :
          {"\xE0\x80\xAF", "\xF4\x90\x80\x80", "\xED\xA0\x80", "\xC0\xAF", "\xC3", "\xFF", "\x80"}) {
