@@ -1,6 +1,7 @@
 #include "print/ScopeReportPages.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -115,12 +116,9 @@ void paintScopeGraphPage(QPainter& p, const ReportLayout& layout, const ReportSo
     const int top = layout.dateY() + 2 * layout.lineHeight();
     const int availableWidth = layout.width() - 2 * layout.left();
     const int availableHeight = layout.bottom() - top;
-    int w = availableWidth;
-    int h = static_cast<int>(static_cast<long long>(w) * logical.height() / logical.width());
-    if (h > availableHeight) {
-        h = availableHeight;
-        w = static_cast<int>(static_cast<long long>(h) * logical.width() / logical.height());
-    }
+    // Stretched to the page as the view stretches to its window, but not into a strip.
+    const int h = availableHeight;
+    const int w = std::min(availableWidth, h * 8 / 5);
     ScopePaintTarget target;
     target.device =
         QRect(layout.origin() + QPoint(layout.left() + (availableWidth - w) / 2, top), QSize(w, h));

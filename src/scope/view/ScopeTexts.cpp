@@ -17,7 +17,7 @@ using namespace scope_labels;
 constexpr int kBinaryNameCount = 8;
 // The large label height; paper is never a small screen.
 constexpr int kLabelHeight = page::kLabelHeightLarge;
-constexpr int kFontUnits = 17;
+constexpr int kFontUnits = 15;
 // An edit control keeps its text a little off its left edge.
 constexpr int kTextInset = 3;
 
@@ -25,27 +25,50 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Places the texts at their logical rectangles but draws them in device units, so that a page
+// stretched more in one direction than the other still shows undistorted letters.
 class TextPlacer {
   public:
-    explicit TextPlacer(QPainter& painter) : p_(painter) {}
+    TextPlacer(QPainter& painter, const ScopePaintTarget& target) : p_(painter) {
+        const QRect& l = target.logical;
+        const QRect& d = target.device;
+        sx_ = static_cast<double>(d.width()) / l.width();
+        sy_ = static_cast<double>(d.height()) / l.height();
+        dx_ = d.left() - l.left() * sx_;
+        dy_ = d.top() - l.top() * sy_;
+        QFont font;
+        font.setStyleHint(QFont::SansSerif);
+        font.setFamilies({QStringLiteral("Sans Serif")});
+        font.setPixelSize(std::max(1, static_cast<int>(kFontUnits * std::min(sx_, sy_) + 0.5)));
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        p_.setFont(font);
+    }
 
     void put(const QString& text, int left, int top, int right, const QColor& colour,
              Qt::Alignment align = Qt::AlignLeft) {
         p_.setPen(colour);
-        p_.drawText(
-            QRect(QPoint(left + kTextInset, top), QPoint(right - 1, top + kLabelHeight - 1)),
-            static_cast<int>(align | Qt::AlignVCenter) | Qt::TextDontClip, text);
+        p_.drawText(map(left + kTextInset, top, right, top + kLabelHeight),
+                    static_cast<int>(align | Qt::AlignVCenter) | Qt::TextDontClip, text);
     }
     void box(const QString& text, int left, int top, int right) {
-        const QRect r(QPoint(left, top), QPoint(right - 1, top + kLabelHeight - 1));
+        const QRectF r = map(left, top, right, top + kLabelHeight);
         p_.fillRect(r, kValueBoxColour);
-        p_.setPen(QPen(Qt::black, 1));
+        p_.setPen(QPen(Qt::black, 0));
         p_.drawRect(r);
         p_.drawText(r, static_cast<int>(Qt::AlignCenter), text);
     }
 
   private:
+    QRectF map(int left, int top, int right, int bottom) const {
+        return QRectF(QPointF(dx_ + left * sx_, dy_ + top * sy_),
+                      QPointF(dx_ + right * sx_, dy_ + bottom * sy_));
+    }
+
     QPainter& p_;
+    double sx_ = 1;
+    double sy_ = 1;
+    double dx_ = 0;
+    double dy_ = 0;
 };
 
 }  // namespace
@@ -72,15 +95,10 @@ ScopeChannelNames scopeChannelNames(Strings& strings, const ScopeSettings& setti
 void paintScopeTexts(QPainter& p, const ScopeViewModel& model, const ScopeChannelNames& names,
                      const ScopePaintTarget& target, bool legend, Strings& strings) {
     p.save();
-    p.setWindow(target.logical);
-    p.setViewport(target.device);
+    p.resetTransform();
+    p.setViewTransformEnabled(false);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    QFont font;
-    font.setStyleHint(QFont::SansSerif);
-    font.setFamilies({QStringLiteral("Sans Serif")});
-    font.setPixelSize(kFontUnits);
-    p.setFont(font);
-    TextPlacer put(p);
+    TextPlacer put(p, target);
     const int fh = kLabelHeight;
     const ScopeViewState& s = model.state();
 
