@@ -25,6 +25,8 @@ PrintPreviewDialog::PrintPreviewDialog(QWidget* owner, Strings& strings, QPrinte
     preview->setObjectName(QStringLiteral("preview"));
     connect(preview, &QPrintPreviewWidget::paintRequested, this,
             [&document](QPrinter* target) { renderReport(*target, document); });
+    // The whole page at first, as paper shows it.
+    preview->fitInView();
     layout->addWidget(preview, 1);
 
     auto* buttons = new QDialogButtonBox(this);
