@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <regex>
 #include <sstream>
 
 #include "ReportTestSupport.h"
@@ -214,6 +215,38 @@ TEST_F(ReportPdfTest, GraphPageDrawsTheScopeTexts) {
         EXPECT_NE(graph.find(text), std::string::npos) << text;
     }
     EXPECT_EQ(graph.find("Readout Time"), std::string::npos);  // no cursor on paper
+}
+
+// Where the header's words stand on the first page, in points from the paper's corner.
+TEST_F(ReportPdfTest, HeaderStandsWhereThePageSizeSays) {
+    KVT_REQUIRE_PDF_TOOLS();
+    render(PrintObject::ScopeView);
+    const std::string box =
+        commandOutput("pdftotext -bbox -f 1 -l 1 '" + (dir / "report.pdf").string() + "' -");
+    auto word = [&box](const std::string& text) {
+        const std::regex pattern("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>" + text +
+                                 "</word>");
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(box, m, pattern)) << text;
+        return m.empty() ? std::pair<double, double>{-1, -1}
+                         : std::pair<double, double>{std::stod(m[1]), std::stod(m[2])};
+    };
+    std::smatch page;
+    ASSERT_TRUE(
+        std::regex_search(box, page, std::regex("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"")));
+    const double margin = 10.0 / 25.4 * 72.0;  // the PDF's 10 mm
+    const double w = std::stod(page[1]) - 2 * margin;
+    const double h = std::stod(page[2]) - 2 * margin;
+    const double left = margin + w * 10 / 677;
+    const auto title = word("KVT");
+    EXPECT_NEAR(title.first, left, 1.0);
+    EXPECT_NEAR(title.second, margin + h / 238, 1.0);
+    const auto date = word("Print-Date:");
+    EXPECT_NEAR(date.first, left, 1.0);
+    EXPECT_NEAR(date.second, margin + h / 238 + h * 10 / 397, 1.0);
+    const auto pageWord = word("Page");
+    EXPECT_NEAR(pageWord.first, margin + 3 * w / 4, 1.0);
+    EXPECT_NEAR(pageWord.second, date.second, 0.5);
 }
 
 // The header's positions as fractions of the printable page: title at W x 10 / 677 and H / 238,
