@@ -1,6 +1,6 @@
 # What `cmake --install` puts where, and the Debian package CPack builds from it
-# (scripts/package). Included after every program target is defined, so that a program built on
-# another branch (kvt-report) is picked up once it is there.
+# (scripts/package). Included after every program target is defined; a build without the window
+# (KVT_GUI off) has neither kvt nor kvt-report.
 
 set(KVT_SHARE_DIR "${CMAKE_INSTALL_DATADIR}/kvt")
 
@@ -29,10 +29,14 @@ file(MAKE_DIRECTORY "${_kvt_man_dir}")
 set(_kvt_man_pages "")
 foreach(entry
         "kvtcli|the service tool's device actions from the command line"
-        "kvt-devsim|an emulated valve controller on a pseudo-terminal")
+        "kvt-devsim|an emulated valve controller on a pseudo-terminal"
+        "kvt-report|the printed report of a project as a PDF, without a display")
     string(REPLACE "|" ";" entry "${entry}")
     list(GET entry 0 program)
     list(GET entry 1 summary)
+    if(NOT TARGET ${program})
+        continue()
+    endif()
     set(page "${_kvt_man_dir}/${program}.1")
     add_custom_command(
         OUTPUT "${page}.gz"

@@ -1,5 +1,8 @@
 #include "app/FrameDialogs.h"
 
+#include <QDateTime>
+#include <QPrinter>
+
 #include "app/DebugDialog.h"
 #include "app/MainFrame.h"
 #include "app/ProjectInfoDialog.h"
@@ -13,6 +16,8 @@
 #include "diag/StatusInfoDialog.h"
 #include "diag/TestFunctionDialog.h"
 #include "paramui/ParametersDlg.h"
+#include "print/PrintCommand.h"
+#include "scope/view/ChildView.h"
 #include "scope/view/ScopeSetupDialog.h"
 
 namespace kvt {
@@ -65,7 +70,14 @@ class ProgramDialogs final : public FrameDialogs {
         dialog.exec();
     }
 
-    void runPrint(CMainFrame&) override {}
+    void runPrint(CMainFrame& frame) override {
+        const auto prompts = makeDialogPrintPrompts(&frame, frame.strings());
+        QPrinter printer(QPrinter::HighResolution);
+        const ReportSource source{frame.records(), frame.view().model(), frame.strings(),
+                                  QDateTime::currentDateTime()};
+        PrintCommandContext context{&frame, frame.strings(), frame.boxes(), *prompts, printObject_};
+        runPrintCommand(context, source, printer);
+    }
 
     std::unique_ptr<CToolDialog> createSlotDialog(CMainFrame& frame, DialogSlot slot) override {
         Records& records = frame.records();
@@ -105,6 +117,9 @@ class ProgramDialogs final : public FrameDialogs {
     static Outcome outcomeOf(const CToolDialog& dialog, int result) {
         return {result == QDialog::Accepted, dialog.modifiedFlag() != 0};
     }
+
+    // The Select Print dialog opens on the object printed last.
+    PrintObject printObject_ = PrintObject::None;
 };
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "diag/AboutDialog.h"
 #include "engine/AcquisitionCommands.h"
 #include "scope/view/ChildView.h"
+#include "scope/view/ScopePictureExport.h"
 
 namespace kvt {
 namespace {
@@ -445,6 +446,29 @@ void CMainFrame::toggleGrid() {
     view_->setGrid(!view_->grid());
     updateCommandStates();
     view_->update();
+}
+
+void CMainFrame::exportPicture() {
+    ProjectPrompts::FileDialog dialog;
+    dialog.save = true;
+    dialog.filters.push_back({"PNG Pictures (*.png)", "*.png"});
+    if (svgExportAvailable()) {
+        dialog.filters.push_back({"SVG Pictures (*.svg)", "*.svg"});
+    }
+    dialog.defaultExtension = "png";
+    const std::string project = fieldText(records_->projectInfo.fullPath);
+    if (!project.empty()) {
+        dialog.initialPath = project.substr(0, project.rfind('.')) + ".png";
+    }
+    const auto choice = prompts().chooseFile(dialog);
+    if (choice.choice != ProjectPrompts::Choice::Ok) {
+        return;
+    }
+    std::string error;
+    if (!exportScopePicture(*view_, env_.strings, choice.fullPath, error)) {
+        prompts().warn("Cannot write " + choice.fullPath + ": " + error,
+                       env_.strings.text(ids::kAppTitle));
+    }
 }
 
 void CMainFrame::resetZoom() {

@@ -74,6 +74,8 @@ class CMainFrame : public QMainWindow {
     void stopAcquisition();
     void toggleGrid();
     void resetZoom();
+    // Scope > Export Picture: the view as a PNG (or an SVG) file.
+    void exportPicture();
     void autoAdapt();
     void about();
     void help();

@@ -62,6 +62,7 @@ const Command kCommands[] = {
     {command::kStopAcquisition, [](CMainFrame& f) { f.stopAcquisition(); }},
     {command::kShowGrid, [](CMainFrame& f) { f.toggleGrid(); }},
     {command::kResetZoom, [](CMainFrame& f) { f.resetZoom(); }},
+    {command::kExportPicture, [](CMainFrame& f) { f.exportPicture(); }},
     {command::kAbout, [](CMainFrame& f) { f.about(); }},
     {command::kHelp, [](CMainFrame& f) { f.help(); }},
 };

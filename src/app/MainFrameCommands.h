@@ -30,6 +30,7 @@ inline constexpr int kTestFunction = 32027;
 inline constexpr int kCalibrationMatrix = 32029;
 inline constexpr int kCalibrationB = 32030;
 inline constexpr int kAutoAdapt = 32031;
+inline constexpr int kExportPicture = 32032;
 }  // namespace command
 
 }  // namespace kvt

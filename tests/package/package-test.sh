@@ -46,7 +46,8 @@ expected=(
 )
 if [ -e "$build/kvt" ]; then
     expected+=(usr/bin/kvt usr/share/applications/kvt.desktop
-        usr/share/icons/hicolor/scalable/apps/kvt.svg)
+        usr/share/icons/hicolor/scalable/apps/kvt.svg
+        usr/bin/kvt-report usr/share/man/man1/kvt-report.1.gz)
 fi
 for path in "${expected[@]}"; do
     [ -f "$root/$path" ] || fail "$path is not in the package"

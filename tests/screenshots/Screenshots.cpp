@@ -15,10 +15,15 @@
 #include <functional>
 #include <memory>
 
+#include <QDateTime>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
 #include "CalibrationShots.h"
 #include "DiagnosisShots.h"
 #include "GuiTestSupport.h"
 #include "ParameterShots.h"
+#include "ReportTestSupport.h"
 #include "SampleProjectInfo.h"
 #include "StepRecording.h"
 #include "app/DebugDialog.h"
@@ -26,6 +31,9 @@
 #include "app/ProjectInfoDialog.h"
 #include "app/SerialPortDialog.h"
 #include "data/ProjectFile.h"
+#include "print/PrintPreviewDialog.h"
+#include "print/SelectPrintDialog.h"
+#include "scope/ScopeViewModel.h"
 #include "scope/view/ChildView.h"
 #include "scope/view/ScopeSetupDialog.h"
 #include "support/Devsim.h"
@@ -181,6 +189,36 @@ QImage scopeSetupDialog() {
     return grabShown(dialog);
 }
 
+QImage selectPrintDialog() {
+    StringTable strings;
+    PrintObject object = PrintObject::Parameters;
+    SelectPrintDialog dialog(nullptr, strings, object);
+    return grabShown(dialog);
+}
+
+// The preview of a whole report, on the second page.
+QImage printPreviewDialog() {
+    StringTable strings;
+    const auto records = knownProject();
+    ScopeViewModel scope(records->scope, records->samples);
+    scope.resetView();
+    const ReportSource source{*records, scope, strings, QDateTime(QDate(2026, 3, 4), QTime(9, 5))};
+    const ReportDocument document(source, PrintObject::All);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    PrintPreviewDialog dialog(nullptr, strings, printer, document);
+    dialog.resize(1000, 760);
+    dialog.show();
+    QApplication::processEvents();
+    if (auto* preview = dialog.findChild<QPrintPreviewWidget*>()) {
+        preview->fitInView();
+        preview->setCurrentPage(2);
+    }
+    QApplication::processEvents();
+    return dialog.grab().toImage();
+}
+
 QImage debugDialog() {
     StringTable strings;
     DebugDialog::StatusWords words{};
@@ -246,6 +284,8 @@ int main(int argc, char** argv) {
         {"dialog-serial-port.png", serialPortDialog},
         {"dialog-scope-setup.png", scopeSetupDialog},
         {"dialog-debug.png", debugDialog},
+        {"dialog-select-print.png", selectPrintDialog},
+        {"dialog-print-preview.png", printPreviewDialog},
     };
     int failed = 0;
     for (const Picture& picture : pictures) {

@@ -6,33 +6,17 @@
 #include "data/Format.h"
 #include "data/ScopeModel.h"
 #include "scope/view/ChildView.h"
+#include "scope/view/ScopeLabelLayout.h"
 #include "scope/view/ScopePainter.h"
 #include "widgets/ColourLabel.h"
 
 namespace kvt {
 namespace {
 
-constexpr int kReadoutTimeCaptionId = 101;
-constexpr int kZoomBackCaptionId = 102;
+using namespace scope_labels;
+
 constexpr int kBinaryNameCount = 8;
 
-// Label positions in logical units (left, top, right); the height is the label height.
-constexpr int kPlotCaptionWidth = 230;
-constexpr int kPlotCaptionX[kAnalogChannels] = {400, 400, 990, 990};
-constexpr int kPlotCaptionY[kAnalogChannels] = {23, 58, 23, 58};
-constexpr LogicalRect kLegendCaption{20, 50, 250, 0};  // + 100 per channel
-constexpr LogicalRect kLegendValue{80, 85, 200, 0};    // + 100 per channel
-constexpr int kLegendPitch = 100;
-constexpr LogicalRect kBinaryCaption{210, 650, 390, 0};  // + 60 per strip
-constexpr LogicalRect kBinaryValue{80, 650, 200, 0};     // + 60 per strip
-constexpr LogicalRect kReadoutCaption{20, 500, 250, 0};
-constexpr LogicalRect kReadoutEdit{80, 535, 200, 0};
-constexpr LogicalRect kZoomBackButton{20, 890, 220, 950};
-constexpr LogicalRect kTimeUnit{1180, 848, 1230, 0};
-constexpr int kLeftLabelX[2] = {330, 380};
-constexpr int kRightLabelX[2] = {1160, 1210};
-constexpr int kTimeLabelTop = 864;
-constexpr int kTimeLabelWidth = 60;
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }

@@ -15,16 +15,17 @@
 namespace kvt {
 namespace {
 
-QPen thinPen(Qt::PenStyle style = Qt::SolidLine) {
-    QPen pen(Qt::black, 0, style);  // one device pixel at every scale
-    return pen;
+// Lines are one device pixel on the screen at every scale (width 0); on paper, whose pixels are
+// far smaller, one logical unit.
+QPen thinPen(qreal width, Qt::PenStyle style = Qt::SolidLine) {
+    return QPen(Qt::black, width, style);
 }
 
 QRect toQRect(const LogicalRect& r) {
     return {QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)};
 }
 
-void drawValueAxes(QPainter& p, const ScopeViewModel& model) {
+void drawValueAxes(QPainter& p, const ScopeViewModel& model, qreal line) {
     std::vector<QLine> lines = {
         {page::kLeftAxisX, page::kAxisTop, page::kLeftAxisX, page::kAxisBottom},
         {page::kRightAxisX, page::kAxisTop, page::kRightAxisX, page::kAxisBottom},
@@ -40,15 +41,15 @@ void drawValueAxes(QPainter& p, const ScopeViewModel& model) {
         }
         grid.emplace_back(page::kLeftAxisX, y, page::kPlotRight, y);
     }
-    p.setPen(thinPen());
+    p.setPen(thinPen(line));
     p.drawLines(lines.data(), static_cast<int>(lines.size()));
     if (model.state().grid) {
-        p.setPen(thinPen(Qt::DotLine));
+        p.setPen(thinPen(line, Qt::DotLine));
         p.drawLines(grid.data(), static_cast<int>(grid.size()));
     }
 }
 
-void drawTimeTicks(QPainter& p, const ScopeViewModel& model) {
+void drawTimeTicks(QPainter& p, const ScopeViewModel& model, qreal line) {
     std::vector<QLine> lines;
     std::vector<QLine> grid;
     const int n = model.timeDivisions();
@@ -62,15 +63,15 @@ void drawTimeTicks(QPainter& p, const ScopeViewModel& model) {
             grid.emplace_back(x, base - page::kStripLevel, x, base);
         }
     }
-    p.setPen(thinPen());
+    p.setPen(thinPen(line));
     p.drawLines(lines.data(), static_cast<int>(lines.size()));
     if (model.state().grid) {
-        p.setPen(thinPen(Qt::DotLine));
+        p.setPen(thinPen(line, Qt::DotLine));
         p.drawLines(grid.data(), static_cast<int>(grid.size()));
     }
 }
 
-void drawStripAxes(QPainter& p) {
+void drawStripAxes(QPainter& p, qreal line) {
     std::vector<QLine> lines;
     for (int k = 0; k < page::kStripCount; ++k) {
         const int base = page::kStripBase + page::kStripPitch * k;
@@ -80,25 +81,38 @@ void drawStripAxes(QPainter& p) {
         lines.emplace_back(page::kTimeAxisLeft, high, page::kLeftAxisX, high);
         lines.emplace_back(page::kPlotRight, base, page::kPlotRight, base + 3);
     }
-    p.setPen(thinPen());
+    p.setPen(thinPen(line));
     p.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
-// The traces are drawn in device pixels: a wide pen stroked by the raster engine costs about
-// ten times as much as the same footprint drawn as one-pixel lines (analog) or rectangles
-// (binary steps, which are only horizontal and vertical). The footprint is that of a square
-// pen of the trace's width.
+// On the screen the traces are drawn in device pixels: a wide pen stroked by the raster engine
+// costs about ten times as much as the same footprint drawn as one-pixel lines (analog) or
+// rectangles (binary steps, which are only horizontal and vertical). The footprint is that of a
+// square pen of the trace's width. On paper (a printer, a PDF, an SVG) the traces stay in logical
+// units and are stroked with pens of their logical width: there the device pixels are too many
+// to draw one by one, and the engines stroke vectors anyway.
 struct DeviceTraces {
-    explicit DeviceTraces(QSize client) : map(client.width(), client.height()) {}
+    DeviceTraces(const PageMapping& mapping, QPoint origin, bool onPaper)
+        : map(mapping), offset(origin), paper(onPaper) {}
 
     // A pen width in logical units as whole device pixels, never less than one.
     int penPixels(int units) const {
+        if (paper) {
+            return units;
+        }
         return std::max(1, static_cast<int>(std::lround(static_cast<double>(units) *
                                                         map.clientWidth() / map.windowWidth())));
     }
-    TracePoint toDevice(int x, int y) const { return {map.toDeviceX(x), map.toDeviceY(y)}; }
+    TracePoint toDevice(int x, int y) const {
+        if (paper) {
+            return {x, y};
+        }
+        return {offset.x() + map.toDeviceX(x), offset.y() + map.toDeviceY(y)};
+    }
 
     PageMapping map;
+    QPoint offset;
+    bool paper;
     std::vector<TracePoint> points;
     QPolygon polygon;
 };
@@ -140,6 +154,18 @@ void drawWideSteps(QPainter& p, const QPolygon& polygon, const QColor& colour, i
     }
 }
 
+void strokeTrace(QPainter& p, const DeviceTraces& traces, const QColor& colour, int width,
+                 bool steps) {
+    if (traces.paper) {
+        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawPolyline(traces.polygon);
+    } else if (steps) {
+        drawWideSteps(p, traces.polygon, colour, width);
+    } else {
+        drawWidePolyline(p, traces.polygon, colour, width);
+    }
+}
+
 void drawBinaryTraces(QPainter& p, const ScopeViewModel& model, const TracePlan& plan, bool active,
                       DeviceTraces& traces) {
     if (plan.pointCount == 0) {
@@ -164,18 +190,14 @@ void drawBinaryTraces(QPainter& p, const ScopeViewModel& model, const TracePlan&
             points.push_back(traces.toDevice(x, binaryTraceY(k, value)));
         }
         reduceInto(traces);
-        if (plan.step == 1) {
-            drawWideSteps(p, traces.polygon, kBinaryColour, width);
-        } else {
-            // Thinned traces may run diagonally between the drawn samples.
-            drawWidePolyline(p, traces.polygon, kBinaryColour, width);
-        }
+        // Thinned traces may run diagonally between the drawn samples.
+        strokeTrace(p, traces, kBinaryColour, width, plan.step == 1);
     }
 }
 
-void drawReadoutCursor(QPainter& p, const ScopeViewModel& model) {
+void drawReadoutCursor(QPainter& p, const ScopeViewModel& model, qreal line) {
     const int x = model.cursorX();
-    p.setPen(thinPen());
+    p.setPen(thinPen(line));
     p.drawLine(x, page::kCursorTop, x, page::kCursorBottom);
     const QPoint handle[] = {{x, page::kCursorBottom},
                              {x + page::kHandleHalfWidth, page::kHandleBottom},
@@ -189,11 +211,18 @@ void drawAnalogTraces(QPainter& p, const ScopeViewModel& model, const TracePlan&
     if (plan.pointCount == 0) {
         return;
     }
-    // The clip: the hit area, reaching 30 pixels further left.
-    const LogicalRect clip = traces.map.toDevice(kPlotHitArea);
+    // The clip: the hit area, reaching 30 pixels (on paper: units) further left.
     p.save();
-    p.setClipRect(QRect(QPoint(clip.left - page::kClipLeftExtraDevice, clip.top),
-                        QPoint(clip.right - 1, clip.bottom - 1)));
+    if (traces.paper) {
+        p.setClipRect(QRect(QPoint(page::kHitLeft - page::kClipLeftExtraDevice, page::kHitTop),
+                            QPoint(page::kHitRight - 1, page::kHitBottom - 1)));
+    } else {
+        const LogicalRect clip = traces.map.toDevice(kPlotHitArea);
+        const QPoint o = traces.offset;
+        p.setClipRect(
+            QRect(QPoint(o.x() + clip.left - page::kClipLeftExtraDevice, o.y() + clip.top),
+                  QPoint(o.x() + clip.right - 1, o.y() + clip.bottom - 1)));
+    }
 
     const ScopeSettings& settings = model.settings();
     const AcquisitionBuffers& samples = model.samples();
@@ -213,7 +242,7 @@ void drawAnalogTraces(QPainter& p, const ScopeViewModel& model, const TracePlan&
                                 analogTraceY(c, values[plan.sampleIndex(j)], w.yMin, w.yMax)));
         }
         reduceInto(traces);
-        drawWidePolyline(p, traces.polygon, kChannelColours[static_cast<std::size_t>(c)], width);
+        strokeTrace(p, traces, kChannelColours[static_cast<std::size_t>(c)], width, false);
     }
     p.restore();
 }
@@ -231,35 +260,51 @@ QFont canvasFont() {
 
 void paintScopePage(QPainter& p, const ScopeViewModel& model, QSize client,
                     bool acquisitionActive) {
-    const PageMapping map(client.width(), client.height());
-    p.save();
-    p.setWindow(0, 0, map.windowWidth(), map.windowHeight());
-    p.setViewport(0, 0, map.clientWidth(), map.clientHeight());
-    p.setBackgroundMode(Qt::TransparentMode);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setFont(canvasFont());
-    p.fillRect(QRect(0, 0, map.windowWidth(), map.windowHeight()), Qt::white);
+    ScopePaintTarget target;
+    target.device = QRect(QPoint(0, 0), client);
+    paintScopePage(p, model, target, acquisitionActive);
+}
 
-    p.setPen(thinPen());
+void paintScopePage(QPainter& p, const ScopeViewModel& model, const ScopePaintTarget& target,
+                    bool acquisitionActive) {
+    const QRect& device = target.device;
+    const PageMapping map(device.width(), device.height());
+    const bool paper = target.medium == ScopeMedium::Paper;
+    const qreal line = paper ? 1.0 : 0.0;
+    const QRect logical =
+        paper ? target.logical : QRect(0, 0, map.windowWidth(), map.windowHeight());
+    p.save();
+    p.setWindow(logical);
+    p.setViewport(device);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setRenderHint(QPainter::Antialiasing, paper);
+    p.setFont(canvasFont());
+    p.fillRect(logical, Qt::white);
+
+    p.setPen(thinPen(line));
     p.setBrush(Qt::white);
     p.drawRect(QRect(QPoint(page::kFrameLeft, page::kFrameTop),
                      QPoint(page::kFrameRight, page::kFrameBottom)));
     p.setBrush(Qt::NoBrush);
 
-    drawValueAxes(p, model);
-    drawTimeTicks(p, model);
-    drawStripAxes(p);
+    drawValueAxes(p, model, line);
+    drawTimeTicks(p, model, line);
+    drawStripAxes(p, line);
 
     const TracePlan plan = model.tracePlan(acquisitionActive);
-    DeviceTraces traces(client);
+    DeviceTraces traces(map, device.topLeft(), paper);
     traces.points.reserve(static_cast<std::size_t>(plan.pointCount) * 2 + 2);
-    // Binary traces and the analog traces are drawn in device pixels.
-    p.setViewTransformEnabled(false);
+    // On the screen the binary traces and the analog traces are drawn in device pixels.
+    p.setViewTransformEnabled(paper);
     drawBinaryTraces(p, model, plan, acquisitionActive, traces);
     p.setViewTransformEnabled(true);
-    drawReadoutCursor(p, model);
-    p.fillRect(toQRect(progressBarRect(model.state().progressX)), kProgressColour);
-    p.setViewTransformEnabled(false);
+    if (target.cursor) {
+        drawReadoutCursor(p, model, line);
+    }
+    if (target.progress) {
+        p.fillRect(toQRect(progressBarRect(model.state().progressX)), kProgressColour);
+    }
+    p.setViewTransformEnabled(paper);
     drawAnalogTraces(p, model, plan, traces);
     p.restore();
 }
