@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "data/ParameterPageRules.h"
 #include "engine/CommandWord.h"
@@ -211,7 +212,8 @@ void CParametersDlg::endWaitCursor() {
 // State
 
 void CParametersDlg::compareAndStore() {
-    if (*copy_ != link_.sets.currentSet) {
+    // Word by word, as stored: a NaN read from a foreign file equals itself, and -0.0 is not 0.0.
+    if (std::memcmp(copy_.get(), &link_.sets.currentSet, sizeof(ParameterRecord)) != 0) {
         setModifiedFlag(1);
     }
     link_.sets.currentSet = *copy_;

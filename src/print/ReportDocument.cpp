@@ -3,6 +3,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
+#include "data/Cp1252.h"
 #include "data/Format.h"
 #include "data/ProjectFile.h"
 #include "print/ParameterReportPages.h"
@@ -23,14 +24,24 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The project's texts are stored as Windows-1252; the paths are the system's own names.
+template <std::size_t N>
+std::string storedText(const char (&field)[N]) {
+    return cp1252ToUtf8(fieldText(field));
+}
+template <std::size_t N>
+std::string pathText(const char (&field)[N]) {
+    return asValidUtf8(fieldText(field));
+}
+
 // "%s %1.2f %s [%s, %s]" for the info and parameter pages; the scope pages leave out the page
 // name. The brackets carry the project name and the file name.
 QString pageTitle(const ReportSource& source, const char* pageName) {
     const ProjectInfo& info = source.records.projectInfo;
     const std::string app = source.strings.text(kAppTitle);
     const double version = static_cast<double>(kProgramVersion);
-    const std::string project = fieldText(info.projectName);
-    const std::string file = fieldText(info.fileName);
+    const std::string project = storedText(info.projectName);
+    const std::string file = pathText(info.fileName);
     if (pageName == nullptr) {
         return qs(format("%s %1.2f [%s, %s]", app.c_str(), version, project.c_str(), file.c_str()));
     }
@@ -66,16 +77,16 @@ void paintProjectInfo(QPainter& p, const ReportLayout& layout, const ReportSourc
         std::string value;
     };
     const Line lines[] = {
-        {40, fieldText(info.fullPath)},
-        {41, fieldText(info.fileName)},
-        {42, fieldText(info.projectName)},
+        {40, pathText(info.fullPath)},
+        {41, pathText(info.fileName)},
+        {42, storedText(info.projectName)},
         {43, format("%u", info.projectVersion)},
         {44, {}},
-        {45, fieldText(info.name)},
-        {46, fieldText(info.address)},
-        {47, fieldText(info.city)},
-        {48, fieldText(info.phoneFax)},
-        {49, fieldText(info.email)},
+        {45, storedText(info.name)},
+        {46, storedText(info.address)},
+        {47, storedText(info.city)},
+        {48, storedText(info.phoneFax)},
+        {49, storedText(info.email)},
     };
     const int valueX = layout.left() + layout.width() / 5;
     int y = layout.bodyTop();

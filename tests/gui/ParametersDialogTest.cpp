@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <cmath>
 
 #include "ParameterSupport.h"
 #include "engine/CommandWord.h"
@@ -154,6 +155,13 @@ TEST_F(ParametersDialogTest, ClosingUnchangedLeavesTheFlagClearAndOneEditSetsIt)
     e->reject();
     EXPECT_EQ(e->modifiedFlag(), 1);
     EXPECT_FLOAT_EQ(bench.sets->currentSet.PROPORTIONAL_GAIN, 4.5f);
+
+    // The set is compared as stored: a -0.0 that the page writes back as 0.0 changes the file.
+    bench.sets->currentSet.FORWARD_GAIN = -0.0f;
+    auto f = bench.open();
+    f->reject();
+    EXPECT_EQ(f->modifiedFlag(), 1);
+    EXPECT_FALSE(std::signbit(bench.sets->currentSet.FORWARD_GAIN));
 }
 
 TEST_F(ParametersDialogTest, AFirstCloseBringsAZeroSetIntoThePagesRanges) {

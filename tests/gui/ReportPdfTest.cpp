@@ -2,6 +2,8 @@
 // poppler's pdftotext and pdfinfo.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QDateTime>
 #include <algorithm>
 #include <regex>
@@ -20,8 +22,12 @@ const QDateTime kPrinted(QDate(2026, 3, 4), QTime(9, 5, 41));
 
 class ReportPdfTest : public ::testing::Test {
   protected:
-    PdfFacts render(PrintObject object, bool deviceSetValid = true) {
+    PdfFacts render(PrintObject object, bool deviceSetValid = true,
+                    const std::function<void(Records&)>& edit = {}) {
         records = knownProject(deviceSetValid);
+        if (edit) {
+            edit(*records);
+        }
         scope = std::make_unique<ScopeViewModel>(records->scope, records->samples);
         scope->resetView();
         source = std::make_unique<ReportSource>(ReportSource{*records, *scope, strings, kPrinted});
@@ -129,6 +135,17 @@ TEST_F(ReportPdfTest, ProjectInformationPageListsEveryLabelWithItsValue) {
             });
         EXPECT_TRUE(found) << label << " " << value;
     }
+}
+
+TEST_F(ReportPdfTest, StoredTextsPrintAsTheirWindowsCharacters) {
+    KVT_REQUIRE_PDF_TOOLS();
+    const PdfFacts pdf = render(PrintObject::ScopeView, true, [](Records& r) {
+        setFieldText(r.projectInfo.projectName, "M\xFCller \x80");
+        setFieldText(r.projectInfo.city, "K\xF6ln");
+    });
+    EXPECT_NE(pdf.lineWith(0, "Project Info").find("[Müller €, PUMP4.KVT]"), std::string::npos)
+        << pdf.pageTexts.at(0);
+    EXPECT_NE(pdf.lineWith(0, "City:").find("Köln"), std::string::npos) << pdf.pageTexts.at(0);
 }
 
 TEST_F(ReportPdfTest, ParameterPagesShowEveryParameterWrittenAndRead) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "ReportArguments.h"
+#include "data/Cp1252.h"
 #include "data/FileIo.h"
 #include "data/ProjectFile.h"
 #include "data/StringTable.h"
@@ -70,8 +71,9 @@ int writeReport(const ReportArguments& args) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!writeReportPdf(buffer, document,
-                        QString::fromStdString(fieldText(records->projectInfo.fileName)))) {
+    if (!writeReportPdf(
+            buffer, document,
+            QString::fromStdString(asValidUtf8(fieldText(records->projectInfo.fileName))))) {
         return fileError("cannot make the report of " + args.project);
     }
     const FileWriteResult written = replaceFileContents(
