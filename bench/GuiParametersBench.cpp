@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 
+#include "GuiBenchMain.h"
 #include "data/StringTable.h"
 #include "paramui/ParameterPropertySheets.h"
 #include "paramui/ParametersDlg.h"
@@ -98,15 +99,5 @@ BENCHMARK(BM_RefreshAll)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kvt::bench::runQtBenchmarks<QApplication>(argc, argv);
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 
+#include "GuiBenchMain.h"
 #include "data/ScopeModel.h"
 #include "data/StringTable.h"
 #include "print/ReportDocument.h"
@@ -82,15 +83,5 @@ BENCHMARK(BM_ReportScopeToPdf)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kvt::bench::runQtBenchmarks<QGuiApplication>(argc, argv);
 }

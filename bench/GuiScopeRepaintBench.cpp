@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 
+#include "GuiBenchMain.h"
 #include "data/ScopeModel.h"
 #include "data/Strings.h"
 #include "data/TraceSink.h"
@@ -129,15 +130,5 @@ BENCHMARK(BM_TriggerModeDisplayUpdate)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kvt::bench::runQtBenchmarks<QApplication>(argc, argv);
 }

@@ -3,9 +3,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <filesystem>
 
 #include "calib/CalibrationDlg.h"
 #include "calib/CalibrationMatrixDlg.h"
@@ -15,6 +13,7 @@
 #include "engine/CommandWord.h"
 #include "engine/Notifier.h"
 #include "gui/GuiTestSupport.h"
+#include "screenshots/ShotWorkspace.h"
 #include "support/Devsim.h"
 
 namespace kvt::test {
@@ -59,17 +58,11 @@ std::vector<std::pair<QString, QImage>> calibrationShots(const std::string& devs
     if (!sim.started()) {
         return shots;
     }
-    QTemporaryDir folder;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path().toStdString());
-    StringTable strings;
-    ScriptedBoxes boxes;
-    FramePrompts prompts;
-    CMainFrame::Environment env{strings, boxes};
-    env.workingDirectory = folder.path().toStdString();
-    env.prompts = &prompts;
+    ShotWorkspace work;
+    StringTable& strings = work.strings;
+    ScriptedBoxes& boxes = work.boxes;
+    CMainFrame::Environment env = work.environment(sim.terminalPath());
     env.switches.calibration = true;
-    env.deviceOverride = sim.terminalPath();
     {
         CMainFrame frame(std::move(env));
         // The dialogs show what a Read Matrix and a first calibration check brought.
@@ -123,7 +116,6 @@ std::vector<std::pair<QString, QImage>> calibrationShots(const std::string& devs
             }
         }
     }
-    std::filesystem::current_path(previous);
     return shots;
 }
 

@@ -1,14 +1,13 @@
 #include "ParameterShots.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-#include <filesystem>
 
 #include "data/ParameterPages.h"
 #include "engine/CommandWord.h"
 #include "gui/GuiTestSupport.h"
 #include "paramui/ParameterPropertySheets.h"
 #include "paramui/ParametersDlg.h"
+#include "screenshots/ShotWorkspace.h"
 #include "support/Devsim.h"
 
 namespace kvt::test {
@@ -51,18 +50,9 @@ std::vector<std::pair<QString, QImage>> parameterShots(const std::string& devsim
     for (const char* line : kDeviceRegisters) {
         sim.command(line);
     }
-    QTemporaryDir folder;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path().toStdString());
-    StringTable strings;
-    ScriptedBoxes boxes;
-    FramePrompts prompts;
-    CMainFrame::Environment env{strings, boxes};
-    env.workingDirectory = folder.path().toStdString();
-    env.prompts = &prompts;
-    env.deviceOverride = sim.terminalPath();
+    ShotWorkspace work;
     {
-        CMainFrame frame(std::move(env));
+        CMainFrame frame(work.environment(sim.terminalPath()));
         if (frame.create()) {
             frame.session().engine().post(cmd::kReadParameter);
         }
@@ -73,7 +63,7 @@ std::vector<std::pair<QString, QImage>> parameterShots(const std::string& devsim
             editBesideTheDevice(sets.currentSet);
             frame.records().parameterWriteAllowed = 1;
             CParametersDlg dialog(
-                &frame, strings, boxes,
+                &frame, work.strings, work.boxes,
                 {sets, frame.records().parameterWriteAllowed,
                  [&frame] { return frame.commandWord(); },
                  [&frame](std::uint32_t bits) { frame.session().engine().post(bits); }});
@@ -93,7 +83,6 @@ std::vector<std::pair<QString, QImage>> parameterShots(const std::string& devsim
             dialog.done(0);
         }
     }
-    std::filesystem::current_path(previous);
     return shots;
 }
 

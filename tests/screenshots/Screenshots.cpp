@@ -25,6 +25,7 @@
 #include "ParameterShots.h"
 #include "ReportTestSupport.h"
 #include "SampleProjectInfo.h"
+#include "ShotWorkspace.h"
 #include "StepRecording.h"
 #include "app/DebugDialog.h"
 #include "app/MainFrame.h"
@@ -52,18 +53,10 @@ QImage grabShown(QWidget& widget) {
 // The main window in test mode, after a 4 s step recording from the simulated device, in a
 // working folder of its own.
 QImage mainWindow() {
-    QTemporaryDir folder;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path().toStdString());
-    StringTable strings;
-    ScriptedBoxes boxes;
-    FramePrompts prompts;
+    ShotWorkspace work;
     Pty pty;
-    CMainFrame::Environment env{strings, boxes};
-    env.workingDirectory = folder.path().toStdString();
-    env.prompts = &prompts;
+    CMainFrame::Environment env = work.environment(pty.slavePath());
     env.timing = LinkTiming{500, 400, 20, 4};
-    env.deviceOverride = pty.slavePath();
     env.switches.testMode = 1;
     env.buildStamp = "20261206 120000";
     QImage shot;
@@ -83,24 +76,15 @@ QImage mainWindow() {
             }
         }
     }
-    std::filesystem::current_path(previous);
     return shot;
 }
 
 // The main window as a first start shows it where nothing maximizes it (a kiosk, a remote
 // display): the restored size the window gives itself, the default project, an empty scope.
 QImage firstWindow() {
-    QTemporaryDir folder;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path().toStdString());
-    StringTable strings;
-    ScriptedBoxes boxes;
-    FramePrompts prompts;
+    ShotWorkspace work;
     Pty pty;
-    CMainFrame::Environment env{strings, boxes};
-    env.workingDirectory = folder.path().toStdString();
-    env.prompts = &prompts;
-    env.deviceOverride = pty.slavePath();
+    CMainFrame::Environment env = work.environment(pty.slavePath());
     env.buildStamp = "20261206 120000";
     QImage shot;
     {
@@ -112,7 +96,6 @@ QImage firstWindow() {
             shot = frame.grab().toImage();
         }
     }
-    std::filesystem::current_path(previous);
     return shot;
 }
 
@@ -236,15 +219,8 @@ bool diagnosisShots(const QString& folder) {
     if (!sim.started()) {
         return false;
     }
-    QTemporaryDir work;
-    StringTable strings;
-    ScriptedBoxes boxes;
-    FramePrompts prompts;
-    CMainFrame::Environment env{strings, boxes};
-    env.workingDirectory = work.path().toStdString();
-    env.prompts = &prompts;
-    env.deviceOverride = sim.terminalPath();
-    CMainFrame frame(std::move(env));
+    ShotWorkspace work;
+    CMainFrame frame(work.environment(sim.terminalPath()));
     if (!frame.create()) {
         return false;
     }
