@@ -104,6 +104,17 @@ class ActionEngineTest : public ::testing::Test {
     EngineHarness h{EngineHarness::Config{LinkTiming{}, 0, true}};
 };
 
+// With the baud rate found and the status read once, the notes and trace cleared.
+class ActionEngineAfterStatusRead : public ActionEngineTest {
+  protected:
+    void SetUp() override {
+        ActionEngineTest::SetUp();
+        ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+        h.notifier().clear();
+        h.trace().clear();
+    }
+};
+
 TEST_F(ActionEngineTest, TheBaudRateTestRunsFirstAndOpensThePortAt19200) {
     ASSERT_TRUE(h.run(cmd::kReadDeviceInfo, notify::kDeviceInfoRead));
     EXPECT_EQ(h.records().port.baudCode.load(), PortSettings::Baud19200);
@@ -158,17 +169,13 @@ TEST_F(ActionEngineTest, ReadDeviceInfoDecodesEveryField) {
     const DeviceInfo& d = h.records().deviceInfo;
     EXPECT_EQ(std::vector<int>(std::begin(d.partNumberDigits), std::end(d.partNumberDigits)),
               (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(d.partNumberSuffix, 0x2A);
-    EXPECT_EQ(d.serialNumber, 12345);
-    EXPECT_EQ(d.productionYear, 0x11);
-    EXPECT_EQ(d.productionWeek, 0x07);
-    EXPECT_EQ(d.operationMinutes, 1440);
-    EXPECT_EQ(d.calibrationCounter, 3);
-    EXPECT_EQ(d.calibrationYear, 0x21);
-    EXPECT_EQ(d.calibrationStatus, 9);
-    EXPECT_EQ(d.moduleTemperature, -5);
-    EXPECT_EQ(d.calibrationTemperature, 25);
-    EXPECT_EQ(d.firmwareVersion, 6);
+    // Suffix, serial, production year and week, minutes, calibration counter, year and status,
+    // module and calibration temperature, firmware.
+    EXPECT_EQ((std::vector<int>{d.partNumberSuffix, d.serialNumber, d.productionYear,
+                                d.productionWeek, d.operationMinutes, d.calibrationCounter,
+                                d.calibrationYear, d.calibrationStatus, d.moduleTemperature,
+                                d.calibrationTemperature, d.firmwareVersion}),
+              (std::vector<int>{0x2A, 12345, 0x11, 0x07, 1440, 3, 0x21, 9, -5, 25, 6}));
     EXPECT_TRUE(d.valid());
     EXPECT_EQ(d.partNumberText1[0], 0) << "firmware 6 has no textual part number";
     EXPECT_EQ(requestCodes(), (std::vector<std::uint8_t>{0x23, 0x70, 0x23, 0x71, 0x52, 0x54}));
@@ -184,45 +191,34 @@ TEST_F(ActionEngineTest, ReadDeviceInfoReadsTheTextualPartNumberFromFirmware7) {
     EXPECT_EQ(requestCodes().back(), 0x98);
 }
 
-TEST_F(ActionEngineTest, ReadStatusDecodesTheStatusAndLedBytes) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+TEST_F(ActionEngineAfterStatusRead, ReadStatusDecodesTheStatusAndLedBytes) {
     const StatusInfo& s = h.records().status;
-    EXPECT_EQ((std::vector<int>{s.overvoltage, s.undervoltage, s.overtemperature, s.digitalOut,
-                                s.jumper, s.keyLock, s.manualSetpoint, s.reserve}),
-              (std::vector<int>{2, 1, 1, 2, 2, 1, 1, 1}));
-    EXPECT_EQ(s.ledRed, 3);
-    EXPECT_EQ(s.ledYellow, 2);
-    EXPECT_EQ(s.ledGreen, 1);
+    const auto fields = [&s] {
+        return std::vector<int>{s.overvoltage, s.undervoltage, s.overtemperature, s.digitalOut,
+                                s.jumper,      s.keyLock,      s.manualSetpoint,  s.reserve,
+                                s.ledRed,      s.ledYellow,    s.ledGreen};
+    };
+    EXPECT_EQ(fields(), (std::vector<int>{2, 1, 1, 2, 2, 1, 1, 1, 3, 2, 1}));
     EXPECT_TRUE(s.valid());
-
     controller.str = 0x00;
-    h.notifier().clear();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
-    EXPECT_EQ((std::vector<int>{s.overvoltage, s.undervoltage, s.overtemperature, s.digitalOut,
-                                s.jumper, s.keyLock, s.manualSetpoint, s.reserve}),
-              (std::vector<int>{1, 1, 1, 2, 2, 1, 1, 0}));
+    EXPECT_EQ(fields(), (std::vector<int>{1, 1, 1, 2, 2, 1, 1, 0, 3, 2, 1}));
 }
 
-TEST_F(ActionEngineTest, ThreeFailedExchangesAndACleanRunCompleteTheAction) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
-    h.notifier().clear();
-    h.trace().clear();
+TEST_F(ActionEngineAfterStatusRead, ThreeFailedExchangesAndACleanRunCompleteTheAction) {
     controller.dropNext = 2;
     controller.corruptNext = 1;
     const std::uint32_t start = h.ticks().nowMs();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
     EXPECT_EQ(clockSince(start), 2u * 10000u + 3u * 1000u) << "two reply time-outs, three pauses";
-    EXPECT_TRUE(h.trace().contains("Retry 1 "));
-    EXPECT_TRUE(h.trace().contains("Retry 2 "));
-    EXPECT_TRUE(h.trace().contains("Retry 3 "));
+    for (const char* retry : {"Retry 1 ", "Retry 2 ", "Retry 3 "}) {
+        EXPECT_TRUE(h.trace().contains(retry)) << retry;
+    }
     EXPECT_EQ(h.notifier().codes(), (std::vector<int>{notify::kStatusRead}));
     EXPECT_TRUE(h.records().status.valid());
 }
 
-TEST_F(ActionEngineTest, TheFourthFailedExchangeEndsTheAction) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
-    h.notifier().clear();
-    h.trace().clear();
+TEST_F(ActionEngineAfterStatusRead, TheFourthFailedExchangeEndsTheAction) {
     controller.dropNext = 4;
     const std::uint32_t start = h.ticks().nowMs();
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kTimeout));
@@ -236,10 +232,7 @@ TEST_F(ActionEngineTest, TheFourthFailedExchangeEndsTheAction) {
     EXPECT_FALSE(h.records().status.valid());
 }
 
-TEST_F(ActionEngineTest, BadRepliesAreTracedAsChecksumErrorsAndEndWithNotification6) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
-    h.notifier().clear();
-    h.trace().clear();
+TEST_F(ActionEngineAfterStatusRead, BadRepliesAreTracedAsChecksumErrorsAndEndWithNotification6) {
     controller.corruptNext = 4;
     ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kBadReply));
     int checksumLines = 0;
@@ -254,9 +247,7 @@ TEST_F(ActionEngineTest, BadRepliesAreTracedAsChecksumErrorsAndEndWithNotificati
     EXPECT_EQ(checksumLines, 4);
 }
 
-TEST_F(ActionEngineTest, ClearingTheCommandWordAbandonsTheExchangeAtOnce) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
-    h.notifier().clear();
+TEST_F(ActionEngineAfterStatusRead, ClearingTheCommandWordAbandonsTheExchangeAtOnce) {
     controller.dropNext = 100;
     h.engine().post(cmd::kReadStatus);
     ASSERT_TRUE(h.waitIdle(0ms) == false);
@@ -273,8 +264,7 @@ TEST_F(ActionEngineTest, ClearingTheCommandWordAbandonsTheExchangeAtOnce) {
     EXPECT_EQ(h.trace().count("Receive Timeout max retry"), 0);
 }
 
-TEST_F(ActionEngineTest, AnUnknownCommandBitIsReportedAndCleared) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+TEST_F(ActionEngineAfterStatusRead, AnUnknownCommandBitIsReportedAndCleared) {
     h.engine().post(0x1000000);
     ASSERT_TRUE(h.waitIdle());
     EXPECT_TRUE(h.trace().contains("Unknown THREAD_CMD: 0x1000000 "));
@@ -285,8 +275,7 @@ TEST_F(ActionEngineTest, AnUnknownCommandBitIsReportedAndCleared) {
     EXPECT_TRUE(boxes[0].owned);
 }
 
-TEST_F(ActionEngineTest, ACorruptStepIsReportedOnce) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+TEST_F(ActionEngineAfterStatusRead, ACorruptStepIsReportedOnce) {
     h.stop();
     h.engine().goTo(0x300);
     h.engine().post(cmd::kReadStatus);
@@ -298,8 +287,7 @@ TEST_F(ActionEngineTest, ACorruptStepIsReportedOnce) {
     EXPECT_EQ(h.engine().commandWord(), 0u);
 }
 
-TEST_F(ActionEngineTest, CounterResetsSendNothing) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+TEST_F(ActionEngineAfterStatusRead, CounterResetsSendNothing) {
     const auto before = h.requests().size();
     ASSERT_TRUE(h.run(cmd::kResetOperationCounter, notify::kOperationCounterReset));
     ASSERT_TRUE(h.run(cmd::kResetCalibrationCounter, notify::kCalibrationCounterReset));
@@ -308,9 +296,7 @@ TEST_F(ActionEngineTest, CounterResetsSendNothing) {
     EXPECT_TRUE(h.trace().contains(" Reset Calibration Counter "));
 }
 
-TEST_F(ActionEngineTest, AVanishedDeviceEndsTheActionAndForcesANewBaudRateTest) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
-    h.notifier().clear();
+TEST_F(ActionEngineAfterStatusRead, AVanishedDeviceEndsTheActionAndForcesANewBaudRateTest) {
     controller.dropNext = 1000;
     h.engine().post(cmd::kReadStatus);
     ASSERT_TRUE(awaitingReply());
@@ -322,8 +308,7 @@ TEST_F(ActionEngineTest, AVanishedDeviceEndsTheActionAndForcesANewBaudRateTest) 
     EXPECT_FALSE(h.trace().contains("Retry 1 "));
 }
 
-TEST_F(ActionEngineTest, PublishesItsStepAndCommandInTheStatusBlock) {
-    ASSERT_TRUE(h.run(cmd::kReadStatus, notify::kStatusRead));
+TEST_F(ActionEngineAfterStatusRead, PublishesItsStepAndCommandInTheStatusBlock) {
     controller.dropNext = 100;
     h.engine().post(cmd::kReadStatus);
     auto& status = h.session().link().status;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace kvt {
@@ -60,23 +61,15 @@ TEST(DeviceInfoText, BcdBytesShowTheirTwoDigits) {
     EXPECT_EQ(bcdText(0x123), "23");
 }
 
+// Negative parts (-61: hours -1, minutes -1) show as zero.
 TEST(DeviceInfoText, OperatingTimeSplitsIntoDaysHoursMinutes) {
-    const OperatingTime t = splitOperatingTime(1501);
-    EXPECT_EQ(t.days, 1);
-    EXPECT_EQ(t.hours, 1);
-    EXPECT_EQ(t.minutes, 1);
-    const OperatingTime big = splitOperatingTime(98765);
-    EXPECT_EQ(big.days, 68);
-    EXPECT_EQ(big.hours, 14);
-    EXPECT_EQ(big.minutes, 5);
-}
-
-TEST(DeviceInfoText, NegativePartsOfTheOperatingTimeShowAsZero) {
-    // -61: days 0, hours -1, minutes -1 before they are held at 0.
-    const OperatingTime t = splitOperatingTime(-61);
-    EXPECT_EQ(t.days, 0);
-    EXPECT_EQ(t.hours, 0);
-    EXPECT_EQ(t.minutes, 0);
+    const std::array<int, 4> cases[] = {{1501, 1, 1, 1}, {98765, 68, 14, 5}, {-61, 0, 0, 0}};
+    for (const auto& [minutes, days, hours, rest] : cases) {
+        const OperatingTime t = splitOperatingTime(minutes);
+        EXPECT_EQ((std::array<int, 3>{t.days, t.hours, t.minutes}),
+                  (std::array<int, 3>{days, hours, rest}))
+            << minutes;
+    }
 }
 
 }  // namespace
