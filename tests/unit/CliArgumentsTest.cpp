@@ -44,30 +44,25 @@ TEST(CliArguments, ValuesMayBeJoinedWithAnEqualsSign) {
     EXPECT_EQ(r.invocation.value("--time").value_or(""), "8");
 }
 
-TEST(CliArguments, PositionalArgumentsAreCounted) {
+TEST(CliArguments, UsageErrorsNameWhatIsWrong) {
     EXPECT_TRUE(parse({"write-params", "a.KVT"}).ok);
-    const ParseResult none = parse({"write-params"});
-    EXPECT_FALSE(none.ok);
-    EXPECT_EQ(none.error, "write-params: too few arguments");
-    const ParseResult two = parse({"show", "a.KVT", "b.KVT"});
-    EXPECT_FALSE(two.ok);
-    EXPECT_EQ(two.error, "show: unexpected argument 'b.KVT'");
-}
-
-TEST(CliArguments, UnknownCommandsAndOptionsAreUsageErrors) {
-    EXPECT_EQ(parse({"frobnicate"}).error, "unknown command 'frobnicate'");
-    EXPECT_EQ(parse({"info", "--pwm"}).error, "unknown option '--pwm'");
-    EXPECT_EQ(parse({"-o", "x.KVT", "read-params"}).error,
-              "unknown option '-o' (options of a command follow it)");
-    EXPECT_EQ(parse({}).error, "no command given");
-}
-
-TEST(CliArguments, OptionValuesAndFlagsAreChecked) {
-    EXPECT_EQ(parse({"read-params", "-o"}).error, "option -o needs a value");
-    EXPECT_EQ(parse({"setpoint", "5", "--pwm=1"}).error, "option --pwm takes no value");
-    EXPECT_EQ(parse({"info", "--json", "--json"}).error, "option --json given twice");
-    EXPECT_EQ(parse({"--port", "/dev/x", "--simulate", "info"}).error,
-              "--port and --simulate exclude each other");
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"write-params"}, "write-params: too few arguments"},
+        {{"show", "a.KVT", "b.KVT"}, "show: unexpected argument 'b.KVT'"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"info", "--pwm"}, "unknown option '--pwm'"},
+        {{"-o", "x.KVT", "read-params"}, "unknown option '-o' (options of a command follow it)"},
+        {{}, "no command given"},
+        {{"read-params", "-o"}, "option -o needs a value"},
+        {{"setpoint", "5", "--pwm=1"}, "option --pwm takes no value"},
+        {{"info", "--json", "--json"}, "option --json given twice"},
+        {{"--port", "/dev/x", "--simulate", "info"}, "--port and --simulate exclude each other"},
+    };
+    for (const auto& [args, error] : cases) {
+        const ParseResult r = parse(args);
+        EXPECT_FALSE(r.ok) << error;
+        EXPECT_EQ(r.error, error);
+    }
 }
 
 TEST(CliArguments, NegativeNumbersAreValuesNotOptions) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "FileTestSupport.h"
 #include "data/CommandLine.h"
@@ -58,29 +59,15 @@ TEST(StartupEnvironment, TheWorkingDirectoryHasNoTrailingSlash) {
 }
 
 // Runs with TZ=UTC so that the stamp's local time is known.
-class UtcTime {
-  public:
-    UtcTime() {
-        const char* tz = std::getenv("TZ");
-        hadTz_ = tz != nullptr;
-        if (hadTz_) {
-            previous_ = tz;
-        }
-        ::setenv("TZ", "UTC", 1);
+struct UtcTime {
+    const char* tz = std::getenv("TZ");
+    const std::optional<std::string> previous = tz ? std::optional<std::string>(tz) : std::nullopt;
+    UtcTime() { reset("UTC"); }
+    ~UtcTime() { reset(previous ? previous->c_str() : nullptr); }
+    static void reset(const char* value) {
+        value != nullptr ? ::setenv("TZ", value, 1) : ::unsetenv("TZ");
         ::tzset();
     }
-    ~UtcTime() {
-        if (hadTz_) {
-            ::setenv("TZ", previous_.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-  private:
-    bool hadTz_ = false;
-    std::string previous_;
 };
 
 TEST(StartupEnvironment, TheBuildStampIsTheModificationTime) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "link/FrameExtractor.h"
@@ -17,8 +18,9 @@ using namespace std::chrono_literals;
 
 const Bytes kKpr{0x02, 0x02, 0x00, 0x02};
 
-// A link on a pseudo-terminal with its threads running, at real time.
-class LinkOnPty : public ::testing::Test {
+// A link on a pseudo-terminal with its threads running.
+template <LinkHarness::Time kTime>
+class LinkOn : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(h.open(pty.slavePath()));
@@ -26,31 +28,20 @@ class LinkOnPty : public ::testing::Test {
     }
 
     Pty pty;
-    LinkHarness h;
+    LinkHarness h{kTime};
 };
+using LinkOnPty = LinkOn<LinkHarness::Time::Real>;
 
-// The same on manual time, with a request sent and its 3-byte reply awaited.
-class LinkAwaitingReply : public ::testing::Test {
+// On manual time, with a request sent and its 3-byte reply awaited.
+class LinkAwaitingReply : public LinkOn<LinkHarness::Time::Manual> {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(h.open(pty.slavePath()));
-        h.startThreads();
+        LinkOn::SetUp();
         ASSERT_EQ(h.send(kKpr, 3), SendDone);
         h.armReceive(3);
         ASSERT_TRUE(h.waitUntil([&] { return h.link().THREAD_STEP.load() == 6; }));
     }
-
-    Pty pty;
-    LinkHarness h{LinkHarness::Time::Manual};
 };
-
-int countKind(const test::RecordingTrace& trace, int kind) {
-    int n = 0;
-    for (const auto& line : trace.lines()) {
-        n += line.kind == kind ? 1 : 0;
-    }
-    return n;
-}
 
 TEST_F(LinkOnPty, ExchangesOneRequestAndReplyOverTheLine) {
     h.trace().clear();
@@ -181,7 +172,10 @@ TEST(LinkThreads, TestModeAnswersFromTheSimulatedDeviceWithoutPortTraffic) {
     ASSERT_EQ(h.send(kKpr, 3), SendDone);
     ASSERT_EQ(h.awaitReply(3), ReceiveDone);
     EXPECT_EQ(h.reply(3), (Bytes{0x02, 0x40, 0x40}));
-    EXPECT_EQ(countKind(h.trace(), 1), 1) << "the request is still traced";
+    const auto lines = h.trace().lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const auto& l) { return l.kind == 1; }),
+              1)
+        << "the request is still traced";
     EXPECT_TRUE(pty.read(1, 100ms).empty()) << "nothing reached the line";
 }
 
