@@ -42,17 +42,14 @@ TEST(ChannelSelection, EachChannelHasItsOwnBitsAndNoneOrAnUnknownChoiceSendsZero
 
 TEST(ChannelSelection, TheReadBackDecodesTheSameLayout) {
     ScopeSettings s = defaults();
-    decodeChannelSelection(0x6b, s);
-    EXPECT_EQ(s.analogSelRead(0), 1);
-    EXPECT_EQ(s.analogSelRead(1), 2);
-    EXPECT_EQ(s.analogSelRead(2), 2);
-    EXPECT_EQ(s.analogSelRead(3), 3);
-    decodeChannelSelection(0xFF, s);
+    const auto read = [&s](std::uint8_t byte) {
+        decodeChannelSelection(byte, s);
+        return std::array<int, 4>{s.analogSelRead(0), s.analogSelRead(1), s.analogSelRead(2),
+                                  s.analogSelRead(3)};
+    };
+    EXPECT_EQ(read(0x6b), (std::array<int, 4>{1, 2, 2, 3}));
     // 0xC0 is not analog 1's choice 1, 0x0C not one of analog 3's choices.
-    EXPECT_EQ(s.analogSelRead(0), 0);
-    EXPECT_EQ(s.analogSelRead(1), 3);
-    EXPECT_EQ(s.analogSelRead(2), 0);
-    EXPECT_EQ(s.analogSelRead(3), 3);
+    EXPECT_EQ(read(0xFF), (std::array<int, 4>{0, 3, 0, 3}));
     EXPECT_EQ(s.analogSel(2), 3) << "the selection itself is left alone";
 }
 

@@ -48,9 +48,7 @@ TEST(CliJson, FloatsOfTheRecordsKeepOnlyTheirDigits) {
     }
     EXPECT_EQ(Json::number(0.1).scalarText(), "0.1");
     EXPECT_EQ(Json::integer(-2147483648LL).scalarText(), "-2147483648");
-}
-
-TEST(CliJson, ValuesJsonCannotCarryBecomeNull) {
+    // Values JSON cannot carry become null.
     EXPECT_EQ(Json::real(std::numeric_limits<float>::quiet_NaN()).scalarText(), "null");
     EXPECT_EQ(Json::real(std::numeric_limits<float>::infinity()).scalarText(), "null");
     EXPECT_EQ(Json::number(-std::numeric_limits<double>::infinity()).scalarText(), "null");

@@ -68,11 +68,9 @@ TEST(MenuText, ErrorsNameTheirLine) {
 
 TEST(MenuText, NestingIsLimited) {
     std::string deep;
-    for (int i = 0; i < kMaxMenuDepth; ++i) {
-        deep += "POPUP \"p\"\n";
-    }
     std::string close;
     for (int i = 0; i < kMaxMenuDepth; ++i) {
+        deep += "POPUP \"p\"\n";
         close += "END\n";
     }
     EXPECT_TRUE(parseMenuText(deep + "MENUITEM 1 \"x\"\n" + close).ok);
