@@ -4,45 +4,29 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
-#include <map>
 #include <memory>
 #include <sstream>
 
 #include "GermanLocale.h"
 #include "data/ScopeModel.h"
+#include "data/StringTable.h"
 #include "scope/CsvExport.h"
 
 namespace kvt {
 namespace {
 
-// Texts of the signal names; one of them holds a comma and a quote, as a language library may.
+// The program's own texts, but one signal name holds a comma and a quote, as a language library's
+// may.
 class NameStrings final : public Strings {
   public:
     std::string text(int id) override { return builtin(id); }
     std::string builtin(int id) override {
-        static const std::map<int, std::string> names = {
-            {154, "Setpoint"},
-            {338, "Setpoint(S)"},
-            {156, "Feedback"},
-            {404, "Feedback(S)"},
-            {157, "Control Deviation"},
-            {165, "PID-Out"},
-            {337, "none"},
-            {161, "P-Value"},
-            {162, "I-Value"},
-            {146, "Digital Output"},
-            {147, "Shut Off"},
-            {148, "Signal Open"},
-            {150, "Digital Input"},
-            {153, "Signal Close"},
-            {158, "Current, \"mA\""},
-            {339, "Control Deviation(S)"},
-            {342, "P-Value(S)"},
-        };
-        const auto it = names.find(id);
-        return it != names.end() ? it->second : "<" + std::to_string(id) + ">";
+        return id == 158 ? "Current, \"mA\"" : table_.builtin(id);
     }
     bool libraryLoaded() const override { return false; }
+
+  private:
+    StringTable table_;
 };
 
 // The rows of the file; every one ends with CR LF.
