@@ -82,13 +82,12 @@ TEST_F(CliCommandsTest, InfoAndStatusDecodeTheDevice) {
     sim_.command("set serial 4711");
     sim_.command("set status 0x81");
     sim_.command("set leds 0x39");
+    // The unit tests decode every field; here the device's values reach the JSON and the text.
     const CliRun info = cli({"info"});
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_TRUE(hasJson(
         info, {R"("command":"info")", R"("ok":true)", R"("exitCode":0)", R"("serialNumber":4711)",
-               R"("firmwareVersion":23)", R"("partNumber":"DEMO-DN50-PN16-24V  ")",
-               R"("productionYear":23)", R"("productionWeek":47)", R"("calibrationMonth":11)",
-               R"("operationMinutes":98765)", R"("moduleTemperature":31)"}));
+               R"("partNumber":"DEMO-DN50-PN16-24V  ")", R"("operationMinutes":98765)"}));
     EXPECT_EQ(heard("DIR").size(), 1u);
     EXPECT_EQ(heard("AXR").size(), 1u);
 
@@ -99,9 +98,7 @@ TEST_F(CliCommandsTest, InfoAndStatusDecodeTheDevice) {
     EXPECT_NE(text.out.find("  operationMinutes: 98765 (68 d 14 h 05 min)\n"), npos);
     EXPECT_EQ(text.err, "");
 
-    EXPECT_TRUE(hasJson(cli({"status"}), {R"("overvoltage":2)", R"("undervoltage":1)",
-                                          R"("digitalOut":2)", R"("reserve":1)", R"("ledRed":3)",
-                                          R"("ledYellow":2)", R"("ledGreen":1)"}));
+    EXPECT_TRUE(hasJson(cli({"status"}), {R"("overvoltage":2)", R"("ledRed":3)"}));
 }
 
 TEST_F(CliCommandsTest, ReadParamsStoresTheSetAsTheProjectsCurrentSet) {
@@ -276,7 +273,7 @@ TEST_F(CliCommandsTest, TestFunctionKeepsTheControllersStructureAndAutoAdaptNeed
     EXPECT_EQ(heard("APS"), (Frames{{0x02, 0x91, 0x01, 0x92}}));
 }
 
-TEST_F(CliCommandsTest, CalibrateRunsToOneStopOnlyWithYes) {
+TEST_F(CliCommandsTest, CalibrateRunsToOneStopOnlyWithYesAndKeepsTheTemperatureWithoutOne) {
     const CliRun refused = cli({"calibrate", "--mode", "standard"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("!!! Caution !!!"), npos);
@@ -301,16 +298,13 @@ TEST_F(CliCommandsTest, CalibrateRunsToOneStopOnlyWithYes) {
     EXPECT_EQ(cts[0][2], 25);
     EXPECT_EQ(heard("TCS").size(), 1u);
     EXPECT_GE(heard("CRR").size(), 15u);
-}
 
-TEST_F(CliCommandsTest, CalibrateKeepsTheControllersTemperatureWithoutOne) {
-    const CliRun run = cli({"calibrate", "--mode", "none", "--yes"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(heard("CTR").size() >= 1u, true);
-    const auto cts = heard("CTS");
-    ASSERT_EQ(cts.size(), 1u);
-    EXPECT_EQ(cts[0][2], reg("CTR"));
-    EXPECT_EQ(heard("SCS")[0][2], 0);
+    // Without a temperature the controller's own is sent back.
+    sim_.command("reg CTR 17");
+    ASSERT_EQ(cli({"calibrate", "--mode", "none", "--yes"}).exitCode, 0);
+    ASSERT_EQ(heard("CTS").size(), 2u);
+    EXPECT_EQ(heard("CTS")[1][2], 17);
+    EXPECT_EQ(heard("SCS")[1][2], 0);
 }
 
 TEST_F(CliCommandsTest, ResetCounterOnlyWithYesAndAKnownCounter) {
