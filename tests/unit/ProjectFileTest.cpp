@@ -98,6 +98,13 @@ struct Project {
     std::string path(const std::string& name) const { return (dir / name).string(); }
 };
 
+// Most cases start from a filled project.
+class ProjectFile : public ::testing::Test {
+  protected:
+    ProjectFile() { fillProject(*p.records); }
+    Project p;
+};
+
 template <class T>
 T valueAt(const std::string& bytes, std::size_t offset) {
     T value;
@@ -105,7 +112,7 @@ T valueAt(const std::string& bytes, std::size_t offset) {
     return value;
 }
 
-TEST(ProjectFile, BlocksLieAtTheirOffsets) {
+TEST_F(ProjectFile, BlocksLieAtTheirOffsets) {
     const std::size_t offsets[] = {0, 872, 1280, 1900, 2412, 9944, 10424};
     const std::size_t sizes[] = {872, 408, 620, 512, 7532, 480, 163200};
     for (std::size_t i = 0; i < kProjectBlocks.size(); ++i) {
@@ -143,7 +150,7 @@ TEST(ProjectFile, BlocksLieAtTheirOffsets) {
     EXPECT_EQ(valueAt<std::int32_t>(bytes, 173620), records->samples.binary[3][5099]);
 }
 
-TEST(ProjectFile, ANewProjectIsCalledUnknown) {
+TEST_F(ProjectFile, ANewProjectIsCalledUnknown) {
     auto records = makeRecords();
     FakeStrings strings;
     records->port.portCode = 3;
@@ -162,7 +169,7 @@ TEST(ProjectFile, ANewProjectIsCalledUnknown) {
     EXPECT_EQ(fieldText(records->projectInfo.fileName), std::string(25, 'N') + ".KVT");
 }
 
-TEST(ProjectFile, ResettingEmptiesTheProjectAndKeepsTheDefaults) {
+TEST_F(ProjectFile, ResettingEmptiesTheProjectAndKeepsTheDefaults) {
     auto records = makeRecords();
     fillProject(*records);
     records->params.defaultSet.PWM_FREQUENCY = 20;
@@ -190,10 +197,10 @@ TEST(ProjectFile, ResettingEmptiesTheProjectAndKeepsTheDefaults) {
 
 // A new project and one with something in every block: the file holds what the records hold,
 // and loading gives every block back.
-TEST(ProjectFile, EveryBlockSurvivesASaveAndLoad) {
+TEST_F(ProjectFile, EveryBlockSurvivesASaveAndLoad) {
     for (const bool filled : {false, true}) {
         SCOPED_TRACE(filled ? "filled project" : "new project");
-        Project p;
+        Project p;  // a fresh one per round
         if (filled) {
             fillProject(*p.records);
         } else {
@@ -223,9 +230,7 @@ TEST(ProjectFile, EveryBlockSurvivesASaveAndLoad) {
     }
 }
 
-TEST(ProjectFile, LoadingTakesTheActualPathAndKeepsTheStoredFileName) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, LoadingTakesTheActualPathAndKeepsTheStoredFileName) {
     ASSERT_TRUE(WriteProjectFile(p.path("first.KVT"), p.context).ok);
     std::filesystem::create_directory(p.dir / "moved");
     std::filesystem::rename(p.dir / "first.KVT", p.dir / "moved" / "second.KVT");
@@ -241,9 +246,7 @@ TEST(ProjectFile, LoadingTakesTheActualPathAndKeepsTheStoredFileName) {
     EXPECT_EQ(fieldText(p.records->projectInfo.fileName), "first.KVT") << "as stored";
 }
 
-TEST(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
     const std::string full = encodeProject(*p.records);
     writeFile(p.dir / "short.KVT", full.substr(0, 1000));
 
@@ -263,9 +266,7 @@ TEST(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
 }
 
 // Files of any length load, but only one of exactly a project's size is complete.
-TEST(ProjectFile, FilesOfAnyLengthLoad) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, FilesOfAnyLengthLoad) {
     const std::string full = encodeProject(*p.records);
     writeFile(p.dir / "whole.KVT", full);
     const ProjectFileResult whole = ReadProjectFile(p.path("whole.KVT"), p.context);
@@ -292,9 +293,7 @@ TEST(ProjectFile, FilesOfAnyLengthLoad) {
     EXPECT_EQ(encodeProject(*p.records), expected);
 }
 
-TEST(ProjectFile, LoadedIndicesAndCountsAreBroughtIntoRange) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, LoadedIndicesAndCountsAreBroughtIntoRange) {
     ScopeSettings& s = p.records->scope;
     s.acqTime = 30;
     s.sampleRateIndex = 9;
@@ -357,9 +356,7 @@ TEST(ProjectFile, LoadedIndicesAndCountsAreBroughtIntoRange) {
     EXPECT_EQ(s.sampleRateIndex, 0);
 }
 
-TEST(ProjectFile, EnumeratedParameterCodesOutsideTheirListAreKept) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, EnumeratedParameterCodesOutsideTheirListAreKept) {
     p.records->params.currentSet.CONTROLLER_STRUCTURE = 99;
     p.records->params.currentSet.DP = -4;
     ASSERT_TRUE(WriteProjectFile(p.path("codes.KVT"), p.context).ok);
@@ -368,9 +365,7 @@ TEST(ProjectFile, EnumeratedParameterCodesOutsideTheirListAreKept) {
     EXPECT_EQ(p.records->params.currentSet.DP, -4);
 }
 
-TEST(ProjectFile, WritingAndReadingKeepTheSerialSettingsAndReadingTracesThePath) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, WritingAndReadingKeepTheSerialSettingsAndReadingTracesThePath) {
     p.records->port.portCode = 2;
     ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
     EXPECT_EQ(readFile(p.dir / "KVT_com.ini"), "[SERIAL-PORT]\nPORT=COM3\n");
@@ -386,9 +381,7 @@ TEST(ProjectFile, WritingAndReadingKeepTheSerialSettingsAndReadingTracesThePath)
     EXPECT_EQ(p.devices[4], "/dev/ttyACM0");
 }
 
-TEST(ProjectFile, AMissingFileLeavesTheProjectResetAndSaysSo) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AMissingFileLeavesTheProjectResetAndSaysSo) {
     const ProjectFileResult read = ReadProjectFile(p.path("none.KVT"), p.context);
     EXPECT_FALSE(read.ok);
     EXPECT_TRUE(read.clearsModified);
@@ -398,9 +391,7 @@ TEST(ProjectFile, AMissingFileLeavesTheProjectResetAndSaysSo) {
     EXPECT_EQ(fieldText(p.records->projectInfo.fileName), "none.KVT");
 }
 
-TEST(ProjectFile, APathTooLongForItsFieldIsRefused) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, APathTooLongForItsFieldIsRefused) {
     const std::string longPath = p.path(std::string(270, 'x') + ".KVT");
     const std::string before = encodeProject(*p.records);
 
@@ -422,9 +413,7 @@ TEST(ProjectFile, APathTooLongForItsFieldIsRefused) {
     EXPECT_EQ(fieldText(p.records->projectInfo.fileName), std::string(29, 'p'));
 }
 
-TEST(ProjectFile, AFailedSaveKeepsTheOldFileAndThePath) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AFailedSaveKeepsTheOldFileAndThePath) {
     ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
     const std::string old = readFile(p.dir / "a.KVT");
 
@@ -453,9 +442,7 @@ TEST(ProjectFile, AFailedSaveKeepsTheOldFileAndThePath) {
     }
 }
 
-TEST(ProjectFile, AWriteProtectedProjectIsNotOverwritten) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AWriteProtectedProjectIsNotOverwritten) {
     ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
     const std::string old = readFile(p.dir / "a.KVT");
     ::chmod((p.dir / "a.KVT").c_str(), 0444);
@@ -466,7 +453,7 @@ TEST(ProjectFile, AWriteProtectedProjectIsNotOverwritten) {
     EXPECT_EQ(readFile(p.dir / "a.KVT"), old);
 }
 
-TEST(ProjectFile, PathFieldsTakeTheNameAfterTheLastSeparator) {
+TEST_F(ProjectFile, PathFieldsTakeTheNameAfterTheLastSeparator) {
     ProjectInfo info{};
     setFieldText(info.fileName, "kept.KVT");
     EXPECT_TRUE(setProjectPath(info, "relative.KVT", nullptr));
@@ -477,7 +464,7 @@ TEST(ProjectFile, PathFieldsTakeTheNameAfterTheLastSeparator) {
     EXPECT_EQ(fieldText(info.fileName), std::string(29, 'n'));
 }
 
-TEST(ProjectFile, TheExtensionIsForcedAndTheNameCutTo25) {
+TEST_F(ProjectFile, TheExtensionIsForcedAndTheNameCutTo25) {
     const std::string x25(25, 'x');
     const std::pair<std::string, std::string> cases[] = {
         {"report", "report.KVT"},
@@ -493,7 +480,7 @@ TEST(ProjectFile, TheExtensionIsForcedAndTheNameCutTo25) {
     }
 }
 
-TEST(ProjectFile, FieldsWithoutTheirZeroReadSafely) {
+TEST_F(ProjectFile, FieldsWithoutTheirZeroReadSafely) {
     char field[5] = {'a', 'b', 'c', 'd', 'e'};
     EXPECT_EQ(fieldText(field), "abcde");
     setFieldText(field, "toolong");
