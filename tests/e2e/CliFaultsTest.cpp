@@ -64,6 +64,17 @@ class CliFaultsTest : public ::testing::Test {
 
     std::string trace() { return readFile(work_.file("debug.txt")); }
 
+    // A file error that names what is wrong, and not one request on the line.
+    void expectRefused(const std::vector<std::string>& args, const std::string& says,
+                       std::initializer_list<std::string_view> json) {
+        const std::int64_t before = sim_->counter("requests");
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.exitCode, 4) << run.err;
+        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+        EXPECT_TRUE(hasJson(run, json));
+        EXPECT_EQ(sim_->counter("requests"), before);
+    }
+
     // Waits until the emulator has streamed some records.
     bool streaming() {
         return sim_->waitFor(
@@ -166,18 +177,15 @@ TEST_F(CliFaultsTest, CtrlCStopsARecordingInOrderAndKeepsIt) {
     // The controller got its PAS and stopped streaming; the port is closed.
     EXPECT_TRUE(sim_->waitFor(
         "count", [](const std::string& r) { return r.find("streaming=no") != std::string::npos; }));
+    // In the trace: stopped, PAS sent, the action ended, the port closed, in that order.
     const std::string t = trace();
-    const std::size_t stopped = t.find("' Acquisition stopped'");
-    const std::size_t pas = t.find("' Send PAS Stop Acquisition'");
-    const std::size_t end = t.find("' Stop Acquisition '");
-    const std::size_t closed = t.rfind("' Close Com Port'");
-    ASSERT_NE(stopped, std::string::npos) << t;
-    ASSERT_NE(pas, std::string::npos);
-    ASSERT_NE(end, std::string::npos);
-    ASSERT_NE(closed, std::string::npos);
-    EXPECT_LT(stopped, pas);
-    EXPECT_LT(pas, end);
-    EXPECT_LT(end, closed);
+    std::size_t previous = 0;
+    for (const char* step : {"' Acquisition stopped'", "' Send PAS Stop Acquisition'",
+                             "' Stop Acquisition '", "' Close Com Port'"}) {
+        const std::size_t at = t.find(step, previous);
+        ASSERT_NE(at, std::string::npos) << step << " after " << previous << ":\n" << t;
+        previous = at;
+    }
     EXPECT_TRUE(endsWithWholeLine(t));
     EXPECT_EQ(readFile(project).size(), kProjectFileSize);
     const std::string text = readFile(csv);
@@ -335,22 +343,15 @@ TEST_F(CliFaultsTest, AParameterSetOutsideItsPagesIsNamedFieldByField) {
     // The autosafe fields have no page and are not checked.
     ASSERT_TRUE(
         patchFile(project, parameterWord(offsetof(ParameterRecord, OVERTEMPERATURE_LIMIT)), 300));
-    const std::int64_t before = sim_->counter("requests");
-
-    const CliRun run = cli({"write-params", project});
-    EXPECT_EQ(run.exitCode, 4) << run.err;
-    EXPECT_NE(run.err.find("3 value(s) out of range; nothing was sent\n"
-                           "  PROPORTIONAL_GAIN = 25.5 (allowed: 0.1..20)\n"
-                           "  SETPOINT_SELECTION = 6 (allowed: 0..5)\n"
-                           "  DP = 2 (allowed: 0, 1, 3)\n"),
-              std::string::npos)
-        << run.err;
-    EXPECT_TRUE(
-        hasJson(run, {R"("written":false)",
-                      R"("outOfRange":[{"field":"PROPORTIONAL_GAIN","value":25.5,)"
-                      R"("allowed":"0.1..20"},{"field":"SETPOINT_SELECTION","value":6,)"
-                      R"("allowed":"0..5"},{"field":"DP","value":2,"allowed":"0, 1, 3"}])"}));
-    EXPECT_EQ(sim_->counter("requests"), before);
+    expectRefused({"write-params", project},
+                  "3 value(s) out of range; nothing was sent\n"
+                  "  PROPORTIONAL_GAIN = 25.5 (allowed: 0.1..20)\n"
+                  "  SETPOINT_SELECTION = 6 (allowed: 0..5)\n"
+                  "  DP = 2 (allowed: 0, 1, 3)\n",
+                  {R"("written":false)",
+                   R"("outOfRange":[{"field":"PROPORTIONAL_GAIN","value":25.5,)"
+                   R"("allowed":"0.1..20"},{"field":"SETPOINT_SELECTION","value":6,)"
+                   R"("allowed":"0..5"},{"field":"DP","value":2,"allowed":"0, 1, 3"}])"});
 }
 
 TEST_F(CliFaultsTest, ACalibrationOutsideTheDialogsRangesIsNamedValueByValue) {
@@ -364,22 +365,15 @@ TEST_F(CliFaultsTest, ACalibrationOutsideTheDialogsRangesIsNamedValueByValue) {
         patchFile(project, calibrationWord(offsetof(CalibrationRecord, CAL_SPAN_WRITE)), 4096));
     ASSERT_TRUE(
         patchFile(project, calibrationWord(offsetof(CalibrationRecord, CAL_TEMP_WRITE)), 41));
-    const std::int64_t before = sim_->counter("requests");
-
-    const CliRun run = cli({"write-matrix", project});
-    EXPECT_EQ(run.exitCode, 4) << run.err;
-    EXPECT_NE(run.err.find("3 value(s) out of range; nothing was sent\n"
-                           "  CAL_MATRIX_WRITE[6][9][4] = 256 (allowed: 0..255)\n"
-                           "  CAL_SPAN_WRITE = 4096 (allowed: 0..4095)\n"
-                           "  CAL_TEMP_WRITE = 41 (allowed: 0..40)\n"),
-              std::string::npos)
-        << run.err;
-    EXPECT_TRUE(hasJson(
-        run,
+    expectRefused(
+        {"write-matrix", project},
+        "3 value(s) out of range; nothing was sent\n"
+        "  CAL_MATRIX_WRITE[6][9][4] = 256 (allowed: 0..255)\n"
+        "  CAL_SPAN_WRITE = 4096 (allowed: 0..4095)\n"
+        "  CAL_TEMP_WRITE = 41 (allowed: 0..40)\n",
         {R"("outOfRange":[{"field":"CAL_MATRIX_WRITE[6][9][4]","value":256,"allowed":"0..255"},)"
          R"({"field":"CAL_SPAN_WRITE","value":4096,"allowed":"0..4095"},)"
-         R"({"field":"CAL_TEMP_WRITE","value":41,"allowed":"0..40"}])"}));
-    EXPECT_EQ(sim_->counter("requests"), before);
+         R"({"field":"CAL_TEMP_WRITE","value":41,"allowed":"0..40"}])"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // derived table shows here as a difference in a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -80,79 +81,21 @@ std::string flagsText(const ParameterSets& sets) {
 }
 
 // A set of values outside their codes and ranges, negative, too wide for a byte or not a number:
-// the edges of every conversion.
+// the edges of every conversion. One value per field, in record order (record-fields.txt).
 ParameterRecord roughSet() {
+    constexpr double nan = std::numeric_limits<float>::quiet_NaN();
+    const double values[] = {
+        0x101, 1,   -1,   0.994f, 25.55f, -0.3f, -129,   1e10f,  300, 2555, 256, 9,    5, 2, 2,
+        nan,   1,   210,  -5,     6,      -1,    25.6f,  -0.04f, 8,   0,    1,   5,    0, 3, 0,
+        0,     -40, 0,    -15,    3,      1000,  -1,     4,      8,   0,    0,   -1,   1, 2, 0,
+        3,     5,   4,    0.04f,  -3,     0.15f, 127.6f, 0.25f,  7,   -1,   0,   2.0f, 1, 0, 5,
+        -1,    0,   -105, 2559,   2,      5,     0,      -0.06f, -2,  70000};
+    const auto fields = parameterFields();
+    EXPECT_EQ(fields.size(), std::size(values));
     ParameterRecord p{};
-    p.VALID = 0x101;
-    p.PARAMETER_SET = 1;
-    p.FORWARD_OFFSET = -1;
-    p.FORWARD_GAIN = 0.994f;
-    p.PROPORTIONAL_GAIN = 25.55f;
-    p.INTEGRATION_TIME = -0.3f;
-    p.INTEGRATION_LIMIT = -129;
-    p.DEAD_BAND = 1e10f;
-    p.DERIVATION_TIME = 300;
-    p.PWM_FREQUENCY = 2555;
-    p.CONTROL_CYCLE_TIME = 256;
-    p.CONTROLLER_STRUCTURE = 9;
-    p.SETPOINT_SIGNAL = 5;
-    p.SETPOINT_DIRECTION = 2;
-    p.SHUT_OFF = 2;
-    p.SHUT_OFF_LEVEL = std::numeric_limits<float>::quiet_NaN();
-    p.SETPOINT_ADJUSTMENT = 1;
-    p.SETPOINT_OFFSET = 210;
-    p.SETPOINT_SPAN = -5;
-    p.SETPOINT_SELECTION = 6;
-    p.RAMP_FUNCTION = -1;
-    p.RAMP_RISE_TIME = 25.6f;
-    p.RAMP_FALL_TIME = -0.04f;
-    p.ANALOG_OUT_SELECT = 8;
-    p.FEEDBACK_SELECT = 0;
-    p.AUTO_ZERO_FEEDBACK_ANALOG_IN_2 = 1;
-    p.AUTO_ZERO_VALUE_ANALOG_IN_2 = 5;
-    p.ANALOG_IN_2_SIGNAL = 0;
-    p.ANALOG_IN_2_DIRECTION = 3;
-    p.AUTOSAFE = 0;
-    p.OVERTEMPERATURE = 0;
-    p.OVERTEMPERATURE_LIMIT = -40;
-    p.AUTOSAFE_SOURCE = 0;
-    p.CURRENT_LIMIT_LEVEL = -15;
-    p.OPTION_INPUT_PRESSURE_SENSOR = 3;
-    p.INPUT_PRESSURE_LIMIT = 1000;
-    p.DELAY_TIME = -1;
-    p.COIL_ON_TIME = 4;
-    p.COIL_OFF_TIME = 8;
-    p.SELECT_FUNCTION = 0;
-    p.SELECT_POLARITY = 0;
-    p.DISPLAY_SELECT = -1;
-    p.KEY_LOCK = 1;
-    p.KEY_FUNCTION = 2;
-    p.LED_YELLOW = 0;
-    p.LED_GREEN = 3;
-    p.LED_RED = 5;
-    p.PRESSURE_SWITCH_OUTPUT_SOURCE = 4;
-    p.OUTPUT_DELAY = 0.04f;
-    p.OUTPUT_MODE = -3;
-    p.WINDOW_SIZE = 0.15f;
-    p.LIMIT_SIZE = 127.6f;
-    p.LIMIT_HYSTERESIS = 0.25f;
-    p.ERROR_SELECT = 7;
-    p.SETPOINT_RANGE_DETECTION = -1;
-    p.I_VALUE = 0;
-    p.SLAVE_GAIN = 2.0f;
-    p.ANALOG_OUT_SIGNAL = 1;
-    p.ANALOG_OUT_DIRECTION = 0;
-    p.FEEDBACK_SELECT_SLAVE = 5;
-    p.ANALOG_IN_1_SIGNAL = -1;
-    p.ANALOG_IN_1_DIRECTION = 0;
-    p.CURRENT_MIN = -105;
-    p.CURRENT_MAX = 2559;
-    p.AUTO_ZERO_FEEDBACK_ANALOG_IN_1 = 2;
-    p.AUTO_ZERO_VALUE_ANALOG_IN_1 = 5;
-    p.PWM = 0;
-    p.SETPOINT_HYSTERESIS = -0.06f;
-    p.DP = -2;
-    p.RANGE_SENSOR = 70000;
+    for (std::size_t i = 0; i < std::min(fields.size(), std::size(values)); ++i) {
+        setFieldValue(p, fields[i], values[i]);
+    }
     return p;
 }
 

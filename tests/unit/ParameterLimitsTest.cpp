@@ -4,6 +4,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "FileTestSupport.h"
 #include "data/FieldParsing.h"
@@ -120,75 +121,65 @@ TEST(ParameterLimits, WhatAPageParsesPasses) {
     }
 }
 
-TEST(ParameterLimits, ValuesBeyondThePageRangeAreRefused) {
-    EXPECT_FALSE(accepts("PROPORTIONAL_GAIN", 0.0));
-    EXPECT_FALSE(accepts("PROPORTIONAL_GAIN", 20.1f));
-    EXPECT_TRUE(accepts("PROPORTIONAL_GAIN", 20.0f));
-    EXPECT_FALSE(accepts("PROPORTIONAL_GAIN", std::numeric_limits<float>::quiet_NaN()));
-    EXPECT_FALSE(accepts("PROPORTIONAL_GAIN", std::numeric_limits<float>::infinity()));
-    EXPECT_FALSE(accepts("FORWARD_OFFSET", 81));
-    EXPECT_FALSE(accepts("SETPOINT_OFFSET", -51));
-    EXPECT_TRUE(accepts("SETPOINT_OFFSET", -50));
-    EXPECT_FALSE(accepts("DERIVATION_TIME", 300));
-    EXPECT_FALSE(accepts("WINDOW_SIZE", 2.9f));
-    EXPECT_FALSE(accepts("LIMIT_SIZE", 100.5f));
-    EXPECT_FALSE(accepts("CONTROL_CYCLE_TIME", 0));
-    EXPECT_FALSE(accepts("CURRENT_MAX", 2001));
-    EXPECT_FALSE(accepts("SETPOINT_SELECTION", 6));
-    EXPECT_FALSE(accepts("SETPOINT_SELECTION", -1));
-    EXPECT_FALSE(accepts("CONTROLLER_STRUCTURE", 8));
-    EXPECT_FALSE(accepts("OUTPUT_MODE", 64));
-    EXPECT_FALSE(accepts("ANALOG_IN_1_SIGNAL", 3));
+// The page ranges, where a page's own rule (the integration time's grid, a frequency's spin
+// step) is checked by its range only; codes whose radios the template keeps hidden are the
+// page's codes too; and the ranges a controller may hold beyond a page.
+TEST(ParameterLimits, ValuesAreCheckedAgainstThePageRangesAndCodes) {
+    constexpr double nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        std::string_view field;
+        std::vector<double> accepted, refused;
+    };
+    const Case cases[] = {
+        {"PROPORTIONAL_GAIN", {20.0f}, {0.0, 20.1f, nan, inf}},
+        {"FORWARD_OFFSET", {80}, {81}},
+        {"SETPOINT_OFFSET", {-50}, {-51}},
+        {"DERIVATION_TIME", {}, {300}},
+        {"WINDOW_SIZE", {3.0f}, {2.9f}},
+        {"LIMIT_SIZE", {}, {100.5f}},
+        {"CONTROL_CYCLE_TIME", {}, {0}},
+        {"CURRENT_MAX", {2000}, {2001}},
+        {"SETPOINT_SELECTION", {5}, {6, -1}},
+        {"CONTROLLER_STRUCTURE", {7}, {8}},
+        {"OUTPUT_MODE", {}, {64}},
+        {"ANALOG_IN_1_SIGNAL", {}, {3}},
+        {"INTEGRATION_TIME", {0.33f}, {0.04f}},
+        {"PWM_FREQUENCY", {25}, {5}},
+        {"SELECT_FUNCTION", {3}, {}},
+        {"ERROR_SELECT", {7}, {}},
+        {"LED_YELLOW", {3}, {}},
+        {"FEEDBACK_SELECT", {5}, {}},
+        {"DP", {3}, {2}},  // the decimal point has no code 2
+        {"SHUT_OFF_LEVEL", {0.0}, {-0.1f, 10.1f}},
+        {"RANGE_SENSOR", {1000, 4095}, {4096, -1}},
+        {"DISPLAY_SELECT", {7}, {8}},
+    };
+    for (const Case& c : cases) {
+        for (const double v : c.accepted) {
+            EXPECT_TRUE(accepts(c.field, v)) << c.field << " = " << v;
+        }
+        for (const double v : c.refused) {
+            EXPECT_FALSE(accepts(c.field, v)) << c.field << " = " << v;
+        }
+    }
 }
 
-TEST(ParameterLimits, SpecialRulesOfThePagesAreCheckedByTheirRangeOnly) {
-    // Off the integration time's 0.05 grid, or a frequency not on a spin step: a page would take
-    // either through its edit, so the check does too.
-    EXPECT_TRUE(accepts("INTEGRATION_TIME", 0.33f));
-    EXPECT_TRUE(accepts("PWM_FREQUENCY", 25));
-    EXPECT_FALSE(accepts("PWM_FREQUENCY", 5));
-    EXPECT_FALSE(accepts("INTEGRATION_TIME", 0.04f));
-    // Codes whose radios the template keeps hidden are the page's codes as well.
-    EXPECT_TRUE(accepts("SELECT_FUNCTION", 3));
-    EXPECT_TRUE(accepts("SETPOINT_SELECTION", 5));
-    EXPECT_TRUE(accepts("ERROR_SELECT", 7));
-    EXPECT_TRUE(accepts("LED_YELLOW", 3));
-    EXPECT_TRUE(accepts("FEEDBACK_SELECT", 5));
-    // The decimal point has no code 2.
-    EXPECT_TRUE(accepts("DP", 3));
-    EXPECT_FALSE(accepts("DP", 2));
-}
-
-TEST(ParameterLimits, ValuesAControllerHoldsBeyondAPageStillPass) {
-    EXPECT_TRUE(accepts("SHUT_OFF_LEVEL", 0.0));
-    EXPECT_FALSE(accepts("SHUT_OFF_LEVEL", -0.1f));
-    EXPECT_FALSE(accepts("SHUT_OFF_LEVEL", 10.1f));
-    EXPECT_TRUE(accepts("RANGE_SENSOR", 1000));
-    EXPECT_TRUE(accepts("RANGE_SENSOR", 4095));
-    EXPECT_FALSE(accepts("RANGE_SENSOR", 4096));
-    EXPECT_FALSE(accepts("RANGE_SENSOR", -1));
-    EXPECT_TRUE(accepts("DISPLAY_SELECT", 7));
-    EXPECT_FALSE(accepts("DISPLAY_SELECT", 8));
-}
-
-TEST(ParameterLimits, TheBuiltInDefaultSetPasses) {
-    TempDir dir;
-    ParameterSets sets;
-    ReadParaIni(dir.path(), sets);
-    EXPECT_EQ(sets.defaultSet.SHUT_OFF_LEVEL, 0.0f) << "the case the held range is for";
-    EXPECT_TRUE(violatingFields(sets.defaultSet).empty())
-        << ::testing::PrintToString(violatingFields(sets.defaultSet));
-}
-
-TEST(ParameterLimits, TheFirstStartPresentationFileSetPasses) {
-    TempDir dir;
-    writeFile(dir / "KVT_para.ini",
-              test::readFile(std::string(KVT_TEST_DATA_DIR) + "/KVT_para.first-start.ini"));
-    ParameterSets sets;
-    ReadParaIni(dir.path(), sets);
-    ASSERT_EQ(sets.defaultSet.WINDOW_SIZE, 3.0f);
-    EXPECT_TRUE(violatingFields(sets.defaultSet).empty())
-        << ::testing::PrintToString(violatingFields(sets.defaultSet));
+// The built-in set holds a shut-off level of 0, the case the held range is for.
+TEST(ParameterLimits, TheBuiltInAndTheFirstStartDefaultSetsPass) {
+    for (const bool firstStart : {false, true}) {
+        TempDir dir;
+        if (firstStart) {
+            writeFile(dir / "KVT_para.ini",
+                      test::readFile(std::string(KVT_TEST_DATA_DIR) + "/KVT_para.first-start.ini"));
+        }
+        ParameterSets sets;
+        ReadParaIni(dir.path(), sets);
+        ASSERT_EQ(sets.defaultSet.WINDOW_SIZE, 3.0f);
+        EXPECT_EQ(sets.defaultSet.SHUT_OFF_LEVEL, 0.0f);
+        EXPECT_TRUE(violatingFields(sets.defaultSet).empty())
+            << firstStart << " " << ::testing::PrintToString(violatingFields(sets.defaultSet));
+    }
 }
 
 TEST(ParameterLimits, AnEmptySetIsRefusedFieldByFieldInRecordOrder) {

@@ -98,6 +98,13 @@ struct Project {
     std::string path(const std::string& name) const { return (dir / name).string(); }
 };
 
+// Most cases start from a filled project.
+class ProjectFile : public ::testing::Test {
+  protected:
+    ProjectFile() { fillProject(*p.records); }
+    Project p;
+};
+
 template <class T>
 T valueAt(const std::string& bytes, std::size_t offset) {
     T value;
@@ -105,7 +112,7 @@ T valueAt(const std::string& bytes, std::size_t offset) {
     return value;
 }
 
-TEST(ProjectFile, BlocksLieAtTheirOffsets) {
+TEST_F(ProjectFile, BlocksLieAtTheirOffsets) {
     const std::size_t offsets[] = {0, 872, 1280, 1900, 2412, 9944, 10424};
     const std::size_t sizes[] = {872, 408, 620, 512, 7532, 480, 163200};
     for (std::size_t i = 0; i < kProjectBlocks.size(); ++i) {
@@ -143,7 +150,7 @@ TEST(ProjectFile, BlocksLieAtTheirOffsets) {
     EXPECT_EQ(valueAt<std::int32_t>(bytes, 173620), records->samples.binary[3][5099]);
 }
 
-TEST(ProjectFile, ANewProjectIsCalledUnknown) {
+TEST_F(ProjectFile, ANewProjectIsCalledUnknown) {
     auto records = makeRecords();
     FakeStrings strings;
     records->port.portCode = 3;
@@ -162,7 +169,7 @@ TEST(ProjectFile, ANewProjectIsCalledUnknown) {
     EXPECT_EQ(fieldText(records->projectInfo.fileName), std::string(25, 'N') + ".KVT");
 }
 
-TEST(ProjectFile, ResettingEmptiesTheProjectAndKeepsTheDefaults) {
+TEST_F(ProjectFile, ResettingEmptiesTheProjectAndKeepsTheDefaults) {
     auto records = makeRecords();
     fillProject(*records);
     records->params.defaultSet.PWM_FREQUENCY = 20;
@@ -188,49 +195,42 @@ TEST(ProjectFile, ResettingEmptiesTheProjectAndKeepsTheDefaults) {
     EXPECT_EQ(records->port.portCode, 0);
 }
 
-TEST(ProjectFile, SavingANewProjectWritesEveryBlockAndLoadingGivesItBack) {
-    Project p;
-    ResetProjectData(*p.records);
-    SetDefaultNames(*p.records, p.strings);
-    const ProjectFileResult saved = WriteProjectFile(p.path("UNKNOWN.KVT"), p.context);
-    ASSERT_TRUE(saved.ok) << saved.message;
-    EXPECT_TRUE(saved.clearsModified);
-    EXPECT_EQ(std::filesystem::file_size(p.dir / "UNKNOWN.KVT"), 173624u);
-    const std::string written = encodeProject(*p.records);
-    EXPECT_EQ(readFile(p.dir / "UNKNOWN.KVT"), written);
+// A new project and one with something in every block: the file holds what the records hold,
+// and loading gives every block back.
+TEST_F(ProjectFile, EveryBlockSurvivesASaveAndLoad) {
+    for (const bool filled : {false, true}) {
+        SCOPED_TRACE(filled ? "filled project" : "new project");
+        Project p;  // a fresh one per round
+        if (filled) {
+            fillProject(*p.records);
+        } else {
+            ResetProjectData(*p.records);
+            SetDefaultNames(*p.records, p.strings);
+        }
+        const ProjectFileResult saved = WriteProjectFile(p.path("a.KVT"), p.context);
+        ASSERT_TRUE(saved.ok) << saved.message;
+        EXPECT_TRUE(saved.clearsModified);
+        const std::string written = encodeProject(*p.records);
+        EXPECT_EQ(readFile(p.dir / "a.KVT"), written);
 
-    auto loaded = makeRecords();
-    ProjectContext other{*loaded, p.strings, p.trace, p.dir.str(), p.devices};
-    const ProjectFileResult read = ReadProjectFile(p.path("UNKNOWN.KVT"), other);
-    ASSERT_TRUE(read.ok) << read.message;
-    EXPECT_TRUE(read.clearsModified);
-    EXPECT_EQ(encodeProject(*loaded), written);
-    EXPECT_EQ(loaded->calibration.programVersion, 0.05f);
-    EXPECT_EQ(fieldText(loaded->projectInfo.fullPath), p.path("UNKNOWN.KVT"));
-}
-
-TEST(ProjectFile, EveryBlockSurvivesASaveAndLoad) {
-    Project p;
-    fillProject(*p.records);
-    ASSERT_TRUE(WriteProjectFile(p.path("valve7.KVT"), p.context).ok);
-    const std::string saved = encodeProject(*p.records);
-
-    auto loaded = makeRecords();
-    ProjectContext other{*loaded, p.strings, p.trace, p.dir.str(), p.devices};
-    ASSERT_TRUE(ReadProjectFile(p.path("valve7.KVT"), other).ok);
-    const std::string back = encodeProject(*loaded);
-    for (const ProjectBlock& block : kProjectBlocks) {
-        EXPECT_EQ(back.substr(block.offset, block.size), saved.substr(block.offset, block.size))
-            << block.name;
+        auto loaded = makeRecords();
+        ProjectContext other{*loaded, p.strings, p.trace, p.dir.str(), p.devices};
+        const ProjectFileResult read = ReadProjectFile(p.path("a.KVT"), other);
+        ASSERT_TRUE(read.ok) << read.message;
+        EXPECT_TRUE(read.clearsModified);
+        const std::string back = encodeProject(*loaded);
+        for (const ProjectBlock& block : kProjectBlocks) {
+            EXPECT_EQ(back.substr(block.offset, block.size),
+                      written.substr(block.offset, block.size))
+                << block.name;
+        }
+        EXPECT_EQ(loaded->calibration.programVersion, 0.05f);
+        EXPECT_EQ(fieldText(loaded->projectInfo.fullPath), p.path("a.KVT"));
+        EXPECT_EQ(loaded->params.deviceSet, ParameterRecord{}) << "the device set stays not valid";
     }
-    EXPECT_FLOAT_EQ(loaded->params.currentSet.SETPOINT_HYSTERESIS, 2.5f);
-    EXPECT_EQ(loaded->params.currentSet.SETPOINT_SPAN, 60);
-    EXPECT_EQ(loaded->params.deviceSet, ParameterRecord{}) << "the device set stays not valid";
 }
 
-TEST(ProjectFile, LoadingTakesTheActualPathAndKeepsTheStoredFileName) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, LoadingTakesTheActualPathAndKeepsTheStoredFileName) {
     ASSERT_TRUE(WriteProjectFile(p.path("first.KVT"), p.context).ok);
     std::filesystem::create_directory(p.dir / "moved");
     std::filesystem::rename(p.dir / "first.KVT", p.dir / "moved" / "second.KVT");
@@ -246,9 +246,7 @@ TEST(ProjectFile, LoadingTakesTheActualPathAndKeepsTheStoredFileName) {
     EXPECT_EQ(fieldText(p.records->projectInfo.fileName), "first.KVT") << "as stored";
 }
 
-TEST(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
     const std::string full = encodeProject(*p.records);
     writeFile(p.dir / "short.KVT", full.substr(0, 1000));
 
@@ -267,23 +265,14 @@ TEST(ProjectFile, AShortFileFillsTheBlocksAsFarAsItReaches) {
     EXPECT_EQ(p.records->samples.binary[3][5099], 0);
 }
 
-TEST(ProjectFile, OnlyAFileOfExactlyAProjectsSizeIsComplete) {
-    Project p;
-    fillProject(*p.records);
+// Files of any length load, but only one of exactly a project's size is complete.
+TEST_F(ProjectFile, FilesOfAnyLengthLoad) {
     const std::string full = encodeProject(*p.records);
     writeFile(p.dir / "whole.KVT", full);
     const ProjectFileResult whole = ReadProjectFile(p.path("whole.KVT"), p.context);
     EXPECT_TRUE(whole.ok);
     EXPECT_TRUE(whole.complete);
-    writeFile(p.dir / "one-more.KVT", full + '\0');
-    EXPECT_FALSE(ReadProjectFile(p.path("one-more.KVT"), p.context).complete);
     EXPECT_FALSE(ReadProjectFile(p.path("missing.KVT"), p.context).complete);
-}
-
-TEST(ProjectFile, FilesOfAnyLengthLoad) {
-    Project p;
-    fillProject(*p.records);
-    const std::string full = encodeProject(*p.records);
     for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{40}, std::size_t{871},
                                std::size_t{872}, std::size_t{1900 + 100}, kProjectFileSize - 1}) {
         writeFile(p.dir / "cut.KVT", full.substr(0, length));
@@ -293,20 +282,18 @@ TEST(ProjectFile, FilesOfAnyLengthLoad) {
         EXPECT_EQ(fieldText(p.records->projectInfo.fullPath), p.path("cut.KVT")) << length;
         EXPECT_EQ(p.records->scope.binarySel[3], 4) << length;
     }
-    // Bytes after the last block are ignored.
+    // Bytes after the last block are ignored, yet such a file is no project either.
     writeFile(p.dir / "long.KVT", full + std::string(50000, '\x7f'));
     const ProjectFileResult longer = ReadProjectFile(p.path("long.KVT"), p.context);
     ASSERT_TRUE(longer.ok);
-    EXPECT_FALSE(longer.complete) << "a longer file is no project either";
+    EXPECT_FALSE(longer.complete);
     std::string expected = full;
     std::memset(expected.data() + 55, 0, 261);
     std::memcpy(expected.data() + 55, p.path("long.KVT").data(), p.path("long.KVT").size());
     EXPECT_EQ(encodeProject(*p.records), expected);
 }
 
-TEST(ProjectFile, LoadedIndicesAndCountsAreBroughtIntoRange) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, LoadedIndicesAndCountsAreBroughtIntoRange) {
     ScopeSettings& s = p.records->scope;
     s.acqTime = 30;
     s.sampleRateIndex = 9;
@@ -369,9 +356,7 @@ TEST(ProjectFile, LoadedIndicesAndCountsAreBroughtIntoRange) {
     EXPECT_EQ(s.sampleRateIndex, 0);
 }
 
-TEST(ProjectFile, EnumeratedParameterCodesOutsideTheirListAreKept) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, EnumeratedParameterCodesOutsideTheirListAreKept) {
     p.records->params.currentSet.CONTROLLER_STRUCTURE = 99;
     p.records->params.currentSet.DP = -4;
     ASSERT_TRUE(WriteProjectFile(p.path("codes.KVT"), p.context).ok);
@@ -380,10 +365,11 @@ TEST(ProjectFile, EnumeratedParameterCodesOutsideTheirListAreKept) {
     EXPECT_EQ(p.records->params.currentSet.DP, -4);
 }
 
-TEST(ProjectFile, ReadingTracesThePathAndReadsTheSerialSettings) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, WritingAndReadingKeepTheSerialSettingsAndReadingTracesThePath) {
+    p.records->port.portCode = 2;
     ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
+    EXPECT_EQ(readFile(p.dir / "KVT_com.ini"), "[SERIAL-PORT]\nPORT=COM3\n");
+
     writeFile(p.dir / "KVT_com.ini", "[SERIAL-PORT]\nPORT=COM5\n[DEVICES]\nCOM5=/dev/ttyACM0\n");
     p.records->port.baudCode = 3;
     ASSERT_TRUE(ReadProjectFile(p.path("a.KVT"), p.context).ok);
@@ -395,17 +381,7 @@ TEST(ProjectFile, ReadingTracesThePathAndReadsTheSerialSettings) {
     EXPECT_EQ(p.devices[4], "/dev/ttyACM0");
 }
 
-TEST(ProjectFile, WritingStoresThePortInTheSerialSettings) {
-    Project p;
-    fillProject(*p.records);
-    p.records->port.portCode = 2;
-    ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
-    EXPECT_EQ(readFile(p.dir / "KVT_com.ini"), "[SERIAL-PORT]\nPORT=COM3\n");
-}
-
-TEST(ProjectFile, AMissingFileLeavesTheProjectResetAndSaysSo) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AMissingFileLeavesTheProjectResetAndSaysSo) {
     const ProjectFileResult read = ReadProjectFile(p.path("none.KVT"), p.context);
     EXPECT_FALSE(read.ok);
     EXPECT_TRUE(read.clearsModified);
@@ -415,9 +391,7 @@ TEST(ProjectFile, AMissingFileLeavesTheProjectResetAndSaysSo) {
     EXPECT_EQ(fieldText(p.records->projectInfo.fileName), "none.KVT");
 }
 
-TEST(ProjectFile, APathTooLongForItsFieldIsRefused) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, APathTooLongForItsFieldIsRefused) {
     const std::string longPath = p.path(std::string(270, 'x') + ".KVT");
     const std::string before = encodeProject(*p.records);
 
@@ -439,9 +413,7 @@ TEST(ProjectFile, APathTooLongForItsFieldIsRefused) {
     EXPECT_EQ(fieldText(p.records->projectInfo.fileName), std::string(29, 'p'));
 }
 
-TEST(ProjectFile, AFailedSaveKeepsTheOldFileAndThePath) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AFailedSaveKeepsTheOldFileAndThePath) {
     ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
     const std::string old = readFile(p.dir / "a.KVT");
 
@@ -470,9 +442,7 @@ TEST(ProjectFile, AFailedSaveKeepsTheOldFileAndThePath) {
     }
 }
 
-TEST(ProjectFile, AWriteProtectedProjectIsNotOverwritten) {
-    Project p;
-    fillProject(*p.records);
+TEST_F(ProjectFile, AWriteProtectedProjectIsNotOverwritten) {
     ASSERT_TRUE(WriteProjectFile(p.path("a.KVT"), p.context).ok);
     const std::string old = readFile(p.dir / "a.KVT");
     ::chmod((p.dir / "a.KVT").c_str(), 0444);
@@ -483,7 +453,7 @@ TEST(ProjectFile, AWriteProtectedProjectIsNotOverwritten) {
     EXPECT_EQ(readFile(p.dir / "a.KVT"), old);
 }
 
-TEST(ProjectFile, PathFieldsTakeTheNameAfterTheLastSeparator) {
+TEST_F(ProjectFile, PathFieldsTakeTheNameAfterTheLastSeparator) {
     ProjectInfo info{};
     setFieldText(info.fileName, "kept.KVT");
     EXPECT_TRUE(setProjectPath(info, "relative.KVT", nullptr));
@@ -494,19 +464,23 @@ TEST(ProjectFile, PathFieldsTakeTheNameAfterTheLastSeparator) {
     EXPECT_EQ(fieldText(info.fileName), std::string(29, 'n'));
 }
 
-TEST(ProjectFile, TheExtensionIsForced) {
-    EXPECT_EQ(forceProjectExtension("report"), "report.KVT");
-    EXPECT_EQ(forceProjectExtension("report.txt"), "report.KVT");
-    EXPECT_EQ(forceProjectExtension("a.b.c"), "a.KVT");
-    EXPECT_EQ(forceProjectExtension("report.kvt"), "report.KVT");
-    EXPECT_EQ(forceProjectExtension(std::string(25, 'x')), std::string(25, 'x') + ".KVT");
-    EXPECT_EQ(forceProjectExtension(std::string(27, 'x')), std::string(25, 'x') + ".KVT");
-    EXPECT_EQ(forceProjectExtension(std::string(28, 'x')), std::string(25, 'x') + ".KVT");
-    EXPECT_EQ(forceProjectExtension(std::string(26, 'x') + ".KVT"), std::string(25, 'x') + ".KVT");
-    EXPECT_EQ(forceProjectExtension(std::string(60, 'x')), std::string(25, 'x') + ".KVT");
+TEST_F(ProjectFile, TheExtensionIsForcedAndTheNameCutTo25) {
+    const std::string x25(25, 'x');
+    const std::pair<std::string, std::string> cases[] = {
+        {"report", "report.KVT"},
+        {"report.txt", "report.KVT"},
+        {"a.b.c", "a.KVT"},
+        {"report.kvt", "report.KVT"},
+        {x25, x25 + ".KVT"},
+        {std::string(27, 'x'), x25 + ".KVT"},
+        {std::string(26, 'x') + ".KVT", x25 + ".KVT"},
+        {std::string(60, 'x'), x25 + ".KVT"}};
+    for (const auto& [chosen, forced] : cases) {
+        EXPECT_EQ(forceProjectExtension(chosen), forced) << chosen;
+    }
 }
 
-TEST(ProjectFile, FieldsWithoutTheirZeroReadSafely) {
+TEST_F(ProjectFile, FieldsWithoutTheirZeroReadSafely) {
     char field[5] = {'a', 'b', 'c', 'd', 'e'};
     EXPECT_EQ(fieldText(field), "abcde");
     setFieldText(field, "toolong");

@@ -14,62 +14,41 @@ ZoomRect timeOnly(int x1, int x2) {
     return {x1, x2, page::kHitTop, page::kHitBottom};
 }
 
-TEST(ScopeZoom, HalfThePlotGivesHalfTheWindow) {
-    const ViewWindow w = zoomWindow(kFull, timeOnly(0, 350), 8.0f, kP, false);
-    EXPECT_FLOAT_EQ(w.start, 0.0f);
-    EXPECT_FLOAT_EQ(w.end, 4.0f);
-    EXPECT_EQ(w.yMin, -11);
-    EXPECT_EQ(w.yMax, 100);
-}
-
-TEST(ScopeZoom, TriggerModeMeasuresFromTheWindowEnd) {
-    // The left half of a Trigger Mode plot shows the older half: 8 .. 4 s before the newest.
-    const ViewWindow w = zoomWindow(kFull, timeOnly(0, 350), 8.0f, kP, true);
-    EXPECT_FLOAT_EQ(w.start, 4.0f);
-    EXPECT_FLOAT_EQ(w.end, 8.0f);
-    const ViewWindow right = zoomWindow(kFull, timeOnly(350, 700), 8.0f, kP, true);
-    EXPECT_FLOAT_EQ(right.start, 0.0f);
-    EXPECT_FLOAT_EQ(right.end, 4.0f);
-}
-
-TEST(ScopeZoom, RectangleNarrowerThanThreeSamplesGivesExactlyThreePeriods) {
-    const ViewWindow w = zoomWindow(kFull, timeOnly(70, 71), 8.0f, kP, false);
-    EXPECT_FLOAT_EQ(w.start, 0.8f);
-    EXPECT_FLOAT_EQ(w.end, 0.812f);
-    EXPECT_EQ(samplesInView(w.start, w.end, 8.0f, kP), 3);
-
-    // At the right end the window keeps its three periods inside the recording.
-    const ViewWindow end = zoomWindow(kFull, timeOnly(699, 700), 8.0f, kP, false);
-    EXPECT_FLOAT_EQ(end.start, 7.988f);
-    EXPECT_FLOAT_EQ(end.end, 8.0f);
-
-    // Zooming into a three-sample window again changes nothing.
-    const ViewWindow again = zoomWindow(w, timeOnly(100, 101), 8.0f, kP, false);
-    EXPECT_FLOAT_EQ(again.start, 0.8f);
-    EXPECT_FLOAT_EQ(again.end, 0.812f);
-}
-
-TEST(ScopeZoom, EndsAreSnappedOutwardToTheSampleGrid) {
-    // 1..2 units at 10 ms: 0.0114 s and 0.0229 s become 0.010 and 0.030.
-    const ViewWindow w = zoomWindow(kFull, timeOnly(1, 2), 8.0f, 0.01f, false);
-    EXPECT_FLOAT_EQ(w.start, 0.01f);
-    EXPECT_FLOAT_EQ(w.end, 0.04f);  // 0.03 - 0.01 is not more than 3 periods: widened
-    const ViewWindow wide = zoomWindow(kFull, timeOnly(101, 202), 8.0f, 0.01f, false);
-    EXPECT_FLOAT_EQ(wide.start, 1.15f);
-    EXPECT_FLOAT_EQ(wide.end, 2.31f);
-}
-
-TEST(ScopeZoom, NeverLeavesTheOldWindowOrTheRecording) {
+// Drags over the whole height change the time span only: ends snap outward to the sample grid,
+// at least three periods stay in view, and the result never leaves the old window or the
+// recording.
+TEST(ScopeZoom, TimeSpansFollowTheDragOnTheSampleGrid) {
+    const ViewWindow three{0.8f, 0.812f, -11, 100};
     const ViewWindow zoomed{2.0f, 4.0f, -11, 100};
-    // The hit area reaches two units beyond the plot on each side.
-    const ViewWindow w = zoomWindow(zoomed, timeOnly(-2, 702), 8.0f, kP, false);
-    EXPECT_FLOAT_EQ(w.start, 2.0f);
-    EXPECT_FLOAT_EQ(w.end, 4.0f);
-    // A window wider than the recording (acqTime shortened since) is cut to it.
-    const ViewWindow old{0.0f, 20.0f, -11, 100};
-    const ViewWindow cut = zoomWindow(old, timeOnly(0, 700), 8.0f, kP, false);
-    EXPECT_FLOAT_EQ(cut.start, 0.0f);
-    EXPECT_FLOAT_EQ(cut.end, 8.0f);
+    const ViewWindow old{0.0f, 20.0f, -11, 100};  // acqTime shortened since
+    struct Case {
+        ViewWindow from;
+        int x1, x2;
+        float period;
+        bool trigger;
+        float start, end;
+        const char* what;
+    };
+    const Case cases[] = {
+        {kFull, 0, 350, kP, false, 0.0f, 4.0f, "half the plot"},
+        {kFull, 0, 350, kP, true, 4.0f, 8.0f, "Trigger Mode: the left half is the older"},
+        {kFull, 350, 700, kP, true, 0.0f, 4.0f, "Trigger Mode: the right half"},
+        {kFull, 70, 71, kP, false, 0.8f, 0.812f, "narrower than three samples"},
+        {kFull, 699, 700, kP, false, 7.988f, 8.0f, "three periods inside at the end"},
+        {three, 100, 101, kP, false, 0.8f, 0.812f, "three samples again: unchanged"},
+        {kFull, 1, 2, 0.01f, false, 0.01f, 0.04f, "0.0114..0.0229 snapped, then widened"},
+        {kFull, 101, 202, 0.01f, false, 1.15f, 2.31f, "snapped outward"},
+        {zoomed, -2, 702, kP, false, 2.0f, 4.0f, "the hit area beyond the plot"},
+        {old, 0, 700, kP, false, 0.0f, 8.0f, "cut to the recording"},
+    };
+    for (const Case& c : cases) {
+        const ViewWindow w = zoomWindow(c.from, timeOnly(c.x1, c.x2), 8.0f, c.period, c.trigger);
+        EXPECT_FLOAT_EQ(w.start, c.start) << c.what;
+        EXPECT_FLOAT_EQ(w.end, c.end) << c.what;
+        EXPECT_EQ(w.yMin, -11) << c.what;
+        EXPECT_EQ(w.yMax, 100) << c.what;
+    }
+    EXPECT_EQ(samplesInView(0.8f, 0.812f, 8.0f, kP), 3);
 }
 
 TEST(ScopeZoom, PercentRangeFollowsATallEnoughRectangle) {

@@ -34,18 +34,7 @@ TEST_F(SimulatedDeviceTest, AnswersByCommandCodeAndRefusesABadChecksum) {
     EXPECT_EQ(reply({STX, 0x70, 0x00, 0x00}, 12), (Bytes{0x02, 0x15, 0x15}));
     EXPECT_EQ(reply(request(0x75), 12), (Bytes{0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0x37}));
     EXPECT_EQ(reply(request(0x00)), (Bytes{0x00, 0x01, 0x02, 0x00}));
-}
-
-TEST_F(SimulatedDeviceTest, TheLongMatrixRowWriteChecksItsOwnBcc) {
-    Bytes row(13, 0);
-    const std::uint8_t values[] = {0x28, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    buildRequest(row, 0x74, std::span(values).subspan(1));
-    EXPECT_EQ(reply(row, 1), (Bytes{ACK}));
-    row[12] ^= 1;
-    EXPECT_EQ(reply(row, 1), (Bytes{NAK}));
-}
-
-TEST_F(SimulatedDeviceTest, EveryRequestOfTheProgramGetsAReplyOfTheAwaitedShape) {
+    // Every other request of the program gets a reply of the awaited shape.
     EXPECT_EQ(reply(request(0x55)), (Bytes{0x02, 0x80, 0x80})) << "AZR";
     EXPECT_EQ(reply(request(0x7f)), (Bytes{0x02, 0x80, 0x80})) << "AVR";
     EXPECT_EQ(reply(request(0x7e, 127), 1), (Bytes{ACK})) << "PWM setpoint";
@@ -60,6 +49,15 @@ TEST_F(SimulatedDeviceTest, EveryRequestOfTheProgramGetsAReplyOfTheAwaitedShape)
         ASSERT_EQ(text.size(), 12u);
         EXPECT_TRUE(isValidDataReply(text));
     }
+}
+
+TEST_F(SimulatedDeviceTest, TheLongMatrixRowWriteChecksItsOwnBcc) {
+    Bytes row(13, 0);
+    const std::uint8_t values[] = {0x28, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    buildRequest(row, 0x74, std::span(values).subspan(1));
+    EXPECT_EQ(reply(row, 1), (Bytes{ACK}));
+    row[12] ^= 1;
+    EXPECT_EQ(reply(row, 1), (Bytes{NAK}));
 }
 
 TEST_F(SimulatedDeviceTest, StreamsSyntheticRecords) {
@@ -90,7 +88,8 @@ TEST_F(SimulatedDeviceTest, CutsTheLastRecordToTheExpectedLength) {
     EXPECT_EQ(device.streamCounter(), 3u);
 }
 
-TEST_F(SimulatedDeviceTest, AcknowledgesResetTheStreamAndPasNeedsAnIdleStream) {
+TEST_F(SimulatedDeviceTest,
+       AcknowledgesAndThreeThousandRecordsResetTheStreamAndPasNeedsAnIdleStream) {
     reply(request(0xff), 60);
     EXPECT_EQ(reply(request(0x29), 1), (Bytes{NAK})) << "PAS while streaming";
     EXPECT_EQ(device.streamCounter(), 0u);
@@ -98,9 +97,7 @@ TEST_F(SimulatedDeviceTest, AcknowledgesResetTheStreamAndPasNeedsAnIdleStream) {
     reply(request(0xff), 60);
     reply(request(0x24, 0), 1);
     EXPECT_EQ(device.streamCounter(), 0u);
-}
-
-TEST_F(SimulatedDeviceTest, TheCounterRestartsAfterThreeThousandRecords) {
+    // The counter also restarts after three thousand records.
     reply(request(0xff), 6 * 3001);
     EXPECT_EQ(device.streamCounter(), 0u);
 }

@@ -31,18 +31,10 @@ class TraceLogTest : public ::testing::Test {
     TraceLog log{fixedTime};
 };
 
-TEST_F(TraceLogTest, WritesTheHeaderAndTheTestModeWord) {
+// The other tests open with test mode 0, which writes no flag line.
+TEST_F(TraceLogTest, TheHeaderTestModeWordAndLinesWithTheirHeadBodyAndTail) {
     log.setLogFlag(true);
     log.open(dir.path(), "KVT Service", 0x1);
-    log.close();
-    EXPECT_EQ(readFile(dir / "debug.txt"),
-              "KVT Service  'Release 0.05' DEBUG-File 12/06/26 14:05:09 \r\n"
-              " uTestMode Flag: 1 \r\n");
-}
-
-TEST_F(TraceLogTest, LinesHaveTheirHeadBodyAndTail) {
-    log.setLogFlag(true);
-    log.open(dir.path(), "T", 0);
     const std::uint8_t request[] = {0x02, 0x02, 0x00, 0x02};
     log.bytes(request, 1, "/src/link/LinkThreads.cpp", 42);
     log.text("ClearRcvQueue", 5, "FrameExtractor.cpp", 7);
@@ -53,7 +45,8 @@ TEST_F(TraceLogTest, LinesHaveTheirHeadBodyAndTail) {
     log.text("Receive Timeout max retry", 4, "x.cpp", 5);
     log.close();
     const std::string expected =
-        "T  'Release 0.05' DEBUG-File 12/06/26 14:05:09 \r\n"
+        "KVT Service  'Release 0.05' DEBUG-File 12/06/26 14:05:09 \r\n"
+        " uTestMode Flag: 1 \r\n"
         "Snd  14:05:09: '02020002' \t[File: LinkThreads.cpp, Line: 42] \r\n"
         "Info 14:05:09: 'ClearRcvQueue' \t[File: FrameExtractor.cpp, Line: 7] \r\n"
         "Snd  14:05:09: 'Send Timeout ' \t[File: ComThread.cpp, Line: 1] \r\n"
