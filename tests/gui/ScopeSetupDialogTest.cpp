@@ -44,22 +44,23 @@ class ScopeSetupDialogTest : public ::testing::Test {
     std::uint32_t commandWord = 0;
 };
 
-TEST_F(ScopeSetupDialogTest, OpeningShowsTheNewProjectSettings) {
+// Every control shows its own field (one value each; the clamps and steps are tested below).
+TEST_F(ScopeSetupDialogTest, OpeningShowsTheSettingsAndTheFixedBinaryChannelsAreLocked) {
+    settings.setpointEnd = 75.5f;
+    settings.rampTime = 2.5f;
+    settings.triggerValue = -7;
     auto d = open();
-    EXPECT_EQ(d->windowTitle(), "Scope Setup");
     EXPECT_TRUE(radio(*d, D::kTriggerMode)->isChecked());
     EXPECT_FALSE(radio(*d, D::kStepMode)->isChecked());
-    EXPECT_EQ(edit(*d, D::kAcqTimeEdit)->text(), "8");
-    EXPECT_EQ(edit(*d, D::kSetpointBeginEdit)->text(), "10.0");
-    EXPECT_EQ(edit(*d, D::kSetpointEndEdit)->text(), "90.0");
-    EXPECT_EQ(edit(*d, D::kRampTimeEdit)->text(), "5.0");
-    EXPECT_EQ(edit(*d, D::kTriggerValueEdit)->text(), "10");
-    EXPECT_EQ(spin(*d, D::kAcqTimeSpin)->position(), 8);
-    EXPECT_EQ(spin(*d, D::kSetpointBeginSpin)->position(), 20);
-    EXPECT_EQ(spin(*d, D::kSetpointEndSpin)->position(), 180);
-    EXPECT_EQ(spin(*d, D::kRampTimeSpin)->position(), 50);
-    EXPECT_EQ(spin(*d, D::kSetpointBeginSpin)->maximum(), 200);
-    EXPECT_EQ(spin(*d, D::kTriggerValueSpin)->minimum(), -100);
+    const std::pair<int, const char*> edits[] = {{D::kAcqTimeEdit, "8"},
+                                                 {D::kSetpointBeginEdit, "10.0"},
+                                                 {D::kSetpointEndEdit, "75.5"},
+                                                 {D::kRampTimeEdit, "2.5"},
+                                                 {D::kTriggerValueEdit, "-7"}};
+    for (const auto& [id, text] : edits) {
+        EXPECT_EQ(edit(*d, id)->text(), text) << id;
+    }
+    EXPECT_EQ(spin(*d, D::kSetpointEndSpin)->position(), 151);
     EXPECT_EQ(combo(*d, D::kTriggerChannel)->currentText(), "None (Roll Mode)");
     EXPECT_EQ(combo(*d, D::kSampleRate)->currentText(), "4");
     const char* selected[] = {"Setpoint", "Feedback", "none", "none"};
@@ -71,9 +72,14 @@ TEST_F(ScopeSetupDialogTest, OpeningShowsTheNewProjectSettings) {
     }
     EXPECT_TRUE(radio(*d, D::kRising)->isChecked());
     EXPECT_TRUE(radio(*d, D::kMaster)->isChecked());
-    EXPECT_EQ(edit(*d, D::kAcqTimeRead)->text(), " -- ");
-    EXPECT_EQ(edit(*d, D::kSetpointBeginRead)->text(), " -- ");
-    EXPECT_EQ(edit(*d, D::kSetpointEndRead)->text(), " -- ");
+    for (int id : {D::kAcqTimeRead, D::kSetpointBeginRead, D::kSetpointEndRead}) {
+        EXPECT_EQ(edit(*d, id)->text(), " -- ") << id;
+    }
+    // Binary channels 1 and 4 always show bits 0 and 4.
+    EXPECT_FALSE(enabled(*d, D::kBinaryCombos[0]));
+    EXPECT_FALSE(enabled(*d, D::kBinaryCombos[3]));
+    EXPECT_TRUE(enabled(*d, D::kBinaryCombos[1]));
+    EXPECT_TRUE(enabled(*d, D::kAnalogCombos[0]));
 }
 
 TEST_F(ScopeSetupDialogTest, ReadBackValuesShowWhenTheControllerConfirmedThem) {
@@ -205,17 +211,6 @@ TEST_F(ScopeSetupDialogTest, TriggerModeEnablesByTheTriggerChannel) {
     EXPECT_FALSE(enabled(*d, D::kTriggerValueSpin));
     combo(*d, D::kSampleRate)->setCurrentIndex(4);
     EXPECT_EQ(d->copy().sampleRateIndex, 4);
-}
-
-TEST_F(ScopeSetupDialogTest, ChannelCombosFollowTheirFixedRule) {
-    auto d = open();
-    EXPECT_FALSE(enabled(*d, D::kBinaryCombos[0])) << "binary channel 1 always shows bit 0";
-    EXPECT_FALSE(enabled(*d, D::kBinaryCombos[3])) << "binary channel 4 always shows bit 4";
-    EXPECT_TRUE(enabled(*d, D::kBinaryCombos[1]));
-    EXPECT_TRUE(enabled(*d, D::kBinaryCombos[2]));
-    for (int id : D::kAnalogCombos) {
-        EXPECT_TRUE(enabled(*d, id));
-    }
 }
 
 TEST_F(ScopeSetupDialogTest, EverythingIsGreyDuringAnActionAndComesBackWithTheTimer) {
