@@ -57,7 +57,6 @@ class Devsim {
     int stop();
 
   private:
-    int signalAndWait(int signal);
     bool readLine(std::string& line, std::chrono::steady_clock::time_point deadline);
     bool waitForExit(std::chrono::milliseconds timeout);
 
@@ -95,7 +94,10 @@ class DevsimPort {
     // Sends a request and reads a reply of the given length.
     std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& request,
                                        std::size_t replyLength,
-                                       std::chrono::milliseconds timeout = kReplyTimeout);
+                                       std::chrono::milliseconds timeout = kReplyTimeout) {
+        write(request);
+        return read(replyLength, timeout);
+    }
 
     static constexpr std::chrono::milliseconds kReplyTimeout{3000};
 
