@@ -223,6 +223,16 @@ std::vector<DevsimLogLine> Devsim::log() const {
     return entries;
 }
 
+std::vector<std::vector<std::uint8_t>> Devsim::received(const std::string& mnemonic) const {
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (DevsimLogLine& line : log()) {
+        if (line.direction == "rx" && line.mnemonic == mnemonic) {
+            frames.push_back(std::move(line.bytes));
+        }
+    }
+    return frames;
+}
+
 bool Devsim::waitForExit(std::chrono::milliseconds timeout) {
     // The emulator's stdout closes when it ends: wait for that, then reap it.
     const auto deadline = Clock::now() + timeout;

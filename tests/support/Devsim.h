@@ -52,6 +52,8 @@ class Devsim {
 
     std::vector<DevsimLogLine> log() const;
     std::vector<std::string> logText() const;
+    // The bytes of each request with this mnemonic the emulator has received, in order.
+    std::vector<std::vector<std::uint8_t>> received(const std::string& mnemonic) const;
 
     // "quit", then SIGTERM, then SIGKILL; returns the exit status (-1 when killed or not run).
     int stop();
