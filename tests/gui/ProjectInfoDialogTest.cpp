@@ -37,20 +37,24 @@ class ProjectInfoDialogTest : public ::testing::Test {
 TEST_F(ProjectInfoDialogTest, ShowsTheBlockWithTheFileNameLockedUnlessNew) {
     auto d = open(false);
     EXPECT_EQ(d->windowTitle(), "Project Info");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kFileNameEdit), "PUMP4.KVT");
-    EXPECT_FALSE(d->edit(ProjectInfoDialog::kFileNameEdit)->isEnabled());
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kProjectNameEdit), "Pump station 4");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kVersionEdit), "12");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kNameEdit), "Waterworks");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kAddressEdit), "Riverside 1");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kCityEdit), "Lakeside");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kPhoneFaxEdit), "+00 123 456");
-    EXPECT_EQ(textOf(*d, ProjectInfoDialog::kEmailEdit), "service@example.org");
-    const std::pair<int, int> limits[] = {{1030, 29}, {1031, 24}, {1032, 6},  {1038, 29},
-                                          {1049, 29}, {1053, 29}, {1040, 29}, {1041, 29}};
-    for (const auto& [id, limit] : limits) {
-        EXPECT_EQ(d->edit(id)->maxLength(), limit) << id;
+    using P = ProjectInfoDialog;
+    struct Field {
+        int id;
+        const char* text;
+        int maxLength;
+    };
+    for (const Field& f : {Field{P::kFileNameEdit, "PUMP4.KVT", 29},
+                           {P::kProjectNameEdit, "Pump station 4", 24},
+                           {P::kVersionEdit, "12", 6},
+                           {P::kNameEdit, "Waterworks", 29},
+                           {P::kAddressEdit, "Riverside 1", 29},
+                           {P::kCityEdit, "Lakeside", 29},
+                           {P::kPhoneFaxEdit, "+00 123 456", 29},
+                           {P::kEmailEdit, "service@example.org", 29}}) {
+        EXPECT_EQ(textOf(*d, f.id), f.text) << f.id;
+        EXPECT_EQ(d->edit(f.id)->maxLength(), f.maxLength) << f.id;
     }
+    EXPECT_FALSE(d->edit(P::kFileNameEdit)->isEnabled());
     EXPECT_EQ(d->control<QWidget>(1033)->property("title").toString(), "Company")
         << "the template's text without a library";
     EXPECT_TRUE(boxes.shown.empty()) << "opening shows no box";

@@ -51,6 +51,18 @@ int millisLeft(Clock::time_point deadline) {
     return static_cast<int>(std::max<long long>(0, left));
 }
 
+// Reads what `fd` holds once it is readable: 0 at the deadline or the end of the stream.
+ssize_t readBefore(int fd, Clock::time_point deadline, void* buffer, std::size_t size) {
+    while (true) {
+        pollfd entry{fd, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, millisLeft(deadline));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        return ready <= 0 ? 0 : ::read(fd, buffer, size);
+    }
+}
+
 }  // namespace
 
 Devsim::Devsim(std::string program, std::vector<std::string> args) {
@@ -126,21 +138,11 @@ bool Devsim::readLine(std::string& line, Clock::time_point deadline) {
             pending_.erase(0, end + 1);
             return true;
         }
-        if (fromChild_ < 0) {
-            return false;
-        }
-        pollfd entry{fromChild_, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, millisLeft(deadline));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
-            return false;
-        }
         char buffer[4096];
-        const ssize_t n = ::read(fromChild_, buffer, sizeof buffer);
+        const ssize_t n =
+            fromChild_ < 0 ? 0 : readBefore(fromChild_, deadline, buffer, sizeof buffer);
         if (n <= 0) {
-            return false;  // the emulator has ended
+            return false;  // the time-out, or the emulator has ended
         }
         pending_.append(buffer, static_cast<std::size_t>(n));
     }
@@ -221,6 +223,16 @@ std::vector<DevsimLogLine> Devsim::log() const {
     return entries;
 }
 
+std::vector<std::vector<std::uint8_t>> Devsim::received(const std::string& mnemonic) const {
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (DevsimLogLine& line : log()) {
+        if (line.direction == "rx" && line.mnemonic == mnemonic) {
+            frames.push_back(std::move(line.bytes));
+        }
+    }
+    return frames;
+}
+
 bool Devsim::waitForExit(std::chrono::milliseconds timeout) {
     // The emulator's stdout closes when it ends: wait for that, then reap it.
     const auto deadline = Clock::now() + timeout;
@@ -237,20 +249,6 @@ bool Devsim::waitForExit(std::chrono::milliseconds timeout) {
     return true;
 }
 
-int Devsim::signalAndWait(int signal) {
-    if (pid_ <= 0 || exited_) {
-        return exitStatus_;
-    }
-    ::kill(pid_, signal);
-    if (!waitForExit(kQuitTimeout)) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        exited_ = true;
-        exitStatus_ = -1;
-    }
-    return exitStatus_;
-}
-
 int Devsim::stop() {
     if (pid_ <= 0 || exited_) {
         return exitStatus_;
@@ -259,7 +257,14 @@ int Devsim::stop() {
     if (waitForExit(kQuitTimeout)) {
         return exitStatus_;
     }
-    return signalAndWait(SIGTERM);
+    ::kill(pid_, SIGTERM);
+    if (!waitForExit(kQuitTimeout)) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        exited_ = true;
+        exitStatus_ = -1;
+    }
+    return exitStatus_;
 }
 
 DevsimPort::DevsimPort(const std::string& path) {
@@ -304,30 +309,16 @@ std::vector<std::uint8_t> DevsimPort::read(std::size_t count, std::chrono::milli
     std::vector<std::uint8_t> out;
     const auto deadline = Clock::now() + timeout;
     while (out.size() < count) {
-        pollfd entry{fd_, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, millisLeft(deadline));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
-            break;
-        }
         std::uint8_t buffer[4096];
-        const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, count - out.size()));
+        const ssize_t n =
+            readBefore(fd_, deadline, buffer, std::min(sizeof buffer, count - out.size()));
         if (n > 0) {
             out.insert(out.end(), buffer, buffer + n);
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            break;  // the terminal is gone
+            break;  // the time-out, or the terminal is gone
         }
     }
     return out;
-}
-
-std::vector<std::uint8_t> DevsimPort::exchange(const std::vector<std::uint8_t>& request,
-                                               std::size_t replyLength,
-                                               std::chrono::milliseconds timeout) {
-    write(request);
-    return read(replyLength, timeout);
 }
 
 }  // namespace kvt::test

@@ -52,12 +52,13 @@ class Devsim {
 
     std::vector<DevsimLogLine> log() const;
     std::vector<std::string> logText() const;
+    // The bytes of each request with this mnemonic the emulator has received, in order.
+    std::vector<std::vector<std::uint8_t>> received(const std::string& mnemonic) const;
 
     // "quit", then SIGTERM, then SIGKILL; returns the exit status (-1 when killed or not run).
     int stop();
 
   private:
-    int signalAndWait(int signal);
     bool readLine(std::string& line, std::chrono::steady_clock::time_point deadline);
     bool waitForExit(std::chrono::milliseconds timeout);
 
@@ -95,7 +96,10 @@ class DevsimPort {
     // Sends a request and reads a reply of the given length.
     std::vector<std::uint8_t> exchange(const std::vector<std::uint8_t>& request,
                                        std::size_t replyLength,
-                                       std::chrono::milliseconds timeout = kReplyTimeout);
+                                       std::chrono::milliseconds timeout = kReplyTimeout) {
+        write(request);
+        return read(replyLength, timeout);
+    }
 
     static constexpr std::chrono::milliseconds kReplyTimeout{3000};
 
