@@ -14,6 +14,7 @@
 #include "data/CalibrationText.h"
 #include "engine/CommandWord.h"
 #include "engine/Notifier.h"
+#include "widgets/DeviceValueEdit.h"
 
 namespace kvt {
 namespace {
@@ -45,16 +46,6 @@ const std::array<CalibrationValueField, 3> CalibrationDialogBase::kDeviceFields 
     {1311, 137, "Span DAC", kSpanEdit, 1143, &CalibrationRecord::CAL_SPAN_WRITE,
      &CalibrationRecord::CAL_SPAN_READ, &CalibrationRecord::CAL_SPAN_VALID, kCalDacRange, true},
 }};
-
-QLineEdit* makeDeviceValueEdit(QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::NoFocus);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    edit->setPalette(palette);
-    return edit;
-}
 
 CalibrationDialogBase::CalibrationDialogBase(QWidget* owner, Strings& strings, MessageBoxes& boxes,
                                              CalibrationLink link, Polling polling,

@@ -13,6 +13,7 @@
 #include "data/ParameterPageRules.h"
 #include "paramui/ParametersDlg.h"
 #include "widgets/ColorButton.h"
+#include "widgets/DeviceValueEdit.h"
 #include "widgets/SpinButton.h"
 #include "widgets/ToolDialog.h"
 
@@ -27,15 +28,8 @@ T* named(T* widget, const char* kind, int id) {
     return widget;
 }
 
-// Shows what the controller holds; never takes the focus and is never enabled for typing.
 QLineEdit* makeDeviceEdit(QWidget* parent, int id) {
-    auto* edit = named(new QLineEdit(parent), "edit", id);
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::NoFocus);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    edit->setPalette(palette);
-    return edit;
+    return named(makeDeviceValueEdit(parent), "edit", id);
 }
 
 // The text with the caret at its end, as after typing.

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "data/ScopeModel.h"
+#include "widgets/DeviceValueEdit.h"
 
 namespace kvt {
 
@@ -124,14 +125,7 @@ void ScopeSetupDialog::buildControls() {
         return named(new QGroupBox(caption(captionId), this), id);
     };
     auto readOnly = [this](QWidget* parent, int id) {
-        auto* edit = named(new QLineEdit(parent), id);
-        edit->setReadOnly(true);
-        edit->setFocusPolicy(Qt::NoFocus);
-        // Grey like the dialog: these show what the controller confirmed, nobody types there.
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-        edit->setPalette(palette);
-        return edit;
+        return named(makeDeviceValueEdit(parent), id);
     };
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
 
