@@ -46,15 +46,7 @@ class CliCommandsTest : public ::testing::Test {
     }
 
     // The requests of one mnemonic the emulator heard, in order.
-    Frames heard(const std::string& mnemonic) {
-        Frames frames;
-        for (const test::DevsimLogLine& line : sim_.log()) {
-            if (line.direction == "rx" && line.mnemonic == mnemonic) {
-                frames.push_back(line.bytes);
-            }
-        }
-        return frames;
-    }
+    Frames heard(const std::string& mnemonic) { return sim_.received(mnemonic); }
 
     // The value the emulator holds in a one-byte register ("ok KPR 0x02 23").
     int reg(const std::string& name) {

@@ -36,13 +36,7 @@ class CliStatusWatchTest : public ::testing::Test {
     }
 
     // Status reads the emulator has answered so far.
-    int statusReads() {
-        int n = 0;
-        for (const auto& line : sim_.log()) {
-            n += line.direction == "rx" && line.mnemonic == "STR";
-        }
-        return n;
-    }
+    int statusReads() { return static_cast<int>(sim_.received("STR").size()); }
     bool waitForReads(int count) {
         for (int i = 0; i < 3000 && statusReads() < count; ++i) {
             std::this_thread::sleep_for(10ms);
